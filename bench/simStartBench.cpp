@@ -1,0 +1,62 @@
+// simStart against the full stand-in host library, beside a raw loop of dlsym over the same names.
+#include "plugin/orvPlugin.h"
+#include "simLib/hostApiTable.h"
+
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const std::string kHostDir = std::string(ORV_BENCH_STANDIN_HOSTS_DIR) + "/full";
+
+void BM_simStart(benchmark::State& state) {
+    if (chdir(kHostDir.c_str()) != 0) {
+        state.SkipWithError("no stand-in host library");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(simStart(nullptr, 0));
+        simEnd();
+    }
+}
+BENCHMARK(BM_simStart);
+
+void BM_rawDlsymLoop(benchmark::State& state) {
+    const std::string path = kHostDir + "/zadodiredi.dylib";
+    const orv::HostApiEntry* entries = orv::hostApiEntries();
+    for (auto _ : state) {
+        void* lib = dlopen(path.c_str(), RTLD_LAZY);
+        for (std::size_t i = 0; i < orv::kHostApiCount; ++i)
+            benchmark::DoNotOptimize(dlsym(lib, entries[i].name));
+        dlclose(lib);
+    }
+}
+BENCHMARK(BM_rawDlsymLoop);
+
+} // namespace
+
+// Runs both and prints how many times the raw loop simStart takes (the target is at most 1.5).
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    struct Collector : benchmark::ConsoleReporter {
+        double simStartNs = 0, rawNs = 0;
+        void ReportRuns(const std::vector<Run>& runs) override {
+            ConsoleReporter::ReportRuns(runs);
+            for (const Run& run : runs) {
+                if (run.run_type != Run::RT_Iteration)
+                    continue;
+                const double ns = run.GetAdjustedRealTime();
+                (run.benchmark_name().find("simStart") != std::string::npos ? simStartNs : rawNs) = ns;
+            }
+        }
+    } reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (reporter.rawNs > 0)
+        std::printf("simStart / raw dlsym loop: %.2f\n", reporter.simStartNs / reporter.rawNs);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,65 @@
+#include "plugin/hostConstants.h"
+#include "plugin/orvPlugin.h"
+#include "simLib/simLib.h"
+
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const char* const kCannotLoad =
+    "Error, could not find or correctly load the Zembrix library. Cannot start 'Orv' plugin.\n";
+const char* const kMissingFunctions =
+    "Error, could not find all required functions in the Zembrix library. Cannot start 'Orv' plugin.\n";
+const char* const kHostTooOld =
+    "Sorry, your Zembrix copy is somewhat old, Zembrix 3.6.3 or higher is required. Cannot start 'Orv' plugin.\n";
+
+// Unloads the host library and forgets it, so a later simEnd cannot unload it twice.
+void releaseHostLibrary() {
+    unloadSimLibrary(simLib);
+    simLib = nullptr;
+}
+
+unsigned char refuse(const char* message) {
+    std::cout << message << std::flush;
+    return 0;
+}
+
+} // namespace
+
+extern "C" unsigned char simStart(void*, int) {
+    char cwd[1024];
+    if (getcwd(cwd, sizeof(cwd)) == nullptr)
+        return refuse(kCannotLoad);
+    const std::string path = std::string(cwd) + "/" + orv::kHostLibraryName;
+
+    simLib = loadSimLibrary(path.c_str());
+    if (simLib == nullptr)
+        return refuse(kCannotLoad);
+
+    if (getSimProcAddresses(simLib) == 0) {
+        releaseHostLibrary();
+        return refuse(kMissingFunctions);
+    }
+
+    int version = 0;
+    simGetIntegerParameter(1, &version);
+    int unusedParameter30 = 0;
+    simGetIntegerParameter(30, &unusedParameter30);
+    if (version < orv::kMinimumHostVersion) {
+        releaseHostLibrary();
+        return refuse(kHostTooOld);
+    }
+
+    pMainWindow = simGetMainWindow(1);
+    return 1;
+}
+
+extern "C" void* simMessage(int, int*, void*, int*) {
+    return nullptr;
+}
+
+extern "C" void simEnd() {
+    releaseHostLibrary();
+}

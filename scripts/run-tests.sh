@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-test/) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZERS=address,undefined -DORV_WERROR=ON \
+    -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=ON >/dev/null
+cmake --build build-test -j2
+ctest --test-dir build-test -j2 --output-on-failure --timeout 600
