@@ -1,6 +1,6 @@
 // simStart against the full stand-in host library, beside a raw loop of dlsym over the same names.
 #include "plugin/orvPlugin.h"
-#include "simLib/hostApiTable.h"
+#include "simLib/hostApiTable_p.h"
 
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>

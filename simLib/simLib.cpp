@@ -1,6 +1,6 @@
 #include "simLib/simLib.h"
 
-#include "simLib/hostApiTable.h"
+#include "simLib/hostApiTable_p.h"
 
 #include <cstdio>
 #include <dlfcn.h>

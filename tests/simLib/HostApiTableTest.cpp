@@ -1,5 +1,5 @@
 // The host API table's names, order and test order, and the loader's answers for bad input.
-#include "simLib/hostApiTable.h"
+#include "simLib/hostApiTable_p.h"
 #include "simLib/simLib.h"
 
 #include <gtest/gtest.h>
