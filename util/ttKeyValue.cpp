@@ -1,10 +1,11 @@
 #include "util/ttKeyValue.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 
 namespace tt {
@@ -36,19 +37,17 @@ public:
         const std::size_t open = text_.find('{', pos_);
         if (open == kNone)
             return false;
+        const char* data = text_.data();
         std::size_t depth = 1;
-        for (std::size_t i = text_.find_first_of("{}", open + 1); i != kNone;
-             i = text_.find_first_of("{}", i + 1)) {
-            if (text_[i] == '{') {
+        for (std::size_t i = open + 1; i < text_.size(); ++i) {
+            if (data[i] == '{') {
                 ++depth;
-                continue;
+            } else if (data[i] == '}' && --depth == 0) {
+                key = trimBlanks(text_.substr(pos_, open - pos_));
+                value = trimBlanks(text_.substr(open + 1, i - open - 1));
+                pos_ = i + 1;
+                return true;
             }
-            if (--depth > 0)
-                continue;
-            key = trimBlanks(text_.substr(pos_, open - pos_));
-            value = trimBlanks(text_.substr(open + 1, i - open - 1));
-            pos_ = i + 1;
-            return true;
         }
         pos_ = text_.size();
         return false;
@@ -59,23 +58,86 @@ private:
     std::size_t pos_ = 0;
 };
 
-/// The pairs of a text as the parse keeps them: the first pair of each key only.
-class UniquePairs {
-public:
-    explicit UniquePairs(View text) : scanner_(text) {}
-
-    bool next(View& key, View& value) {
-        while (scanner_.next(key, value)) {
-            if (seen_.insert(key).second)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    PairScanner scanner_;
-    std::unordered_set<View> seen_;
+struct Pair {
+    View key;
+    View value;
+    bool repeated = false;
 };
+
+std::uint64_t hashOf(View key, std::uint64_t salt = 0) {
+    std::uint64_t hash = static_cast<std::uint64_t>(std::hash<View>()(key)) ^ (salt * 0x9E3779B97F4A7C15ull);
+    hash ^= hash >> 31;
+    hash *= 0x7FB5D329728EA185ull;
+    return hash ^ (hash >> 27);
+}
+
+/// A slot of the table of findRepeats: part of the hash of the first entry seen there and the index
+/// of that entry plus one (0 when free). Narrow slots halve the table for all but giant inputs.
+template <typename Half> struct Slot {
+    Half tag;
+    Half entry;
+};
+
+/// Calls onRepeat(i) for every entry i (of count) whose key repeats an earlier one, given the hash of
+/// each entry and equal(earlier, later). One open-addressing table sized for all entries; the slot of
+/// a later entry is fetched ahead of its probe, so large texts do not wait on memory for every key.
+template <typename Half, typename Hash, typename Equal, typename OnRepeat>
+void findRepeatsWith(std::size_t count, Hash hash, Equal equal, OnRepeat onRepeat) {
+    constexpr std::size_t kAhead = 8;
+    std::size_t capacity = 16;
+    while (capacity < 2 * count)
+        capacity *= 2;
+    const std::size_t mask = capacity - 1;
+    std::vector<Slot<Half>> slots(capacity, Slot<Half>{0, 0});
+    std::uint64_t ahead[kAhead];
+    for (std::size_t i = 0; i < kAhead && i < count; ++i)
+        ahead[i] = hash(i);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t h = ahead[i % kAhead];
+        if (i + kAhead < count) {
+            ahead[i % kAhead] = hash(i + kAhead);
+            __builtin_prefetch(&slots[ahead[i % kAhead] & mask]);
+        }
+        const Half tag = static_cast<Half>(h >> 32);
+        for (std::size_t s = h & mask;; s = (s + 1) & mask) {
+            Slot<Half>& slot = slots[s];
+            if (slot.entry == 0) {
+                slot = {tag, static_cast<Half>(i + 1)};
+                break;
+            }
+            if (slot.tag == tag && equal(static_cast<std::size_t>(slot.entry - 1), i)) {
+                onRepeat(i);
+                break;
+            }
+        }
+    }
+}
+
+template <typename Hash, typename Equal, typename OnRepeat>
+void findRepeats(std::size_t count, Hash hash, Equal equal, OnRepeat onRepeat) {
+    if (count < 2)
+        return;
+    if (count < UINT32_MAX)
+        findRepeatsWith<std::uint32_t>(count, hash, equal, onRepeat);
+    else
+        findRepeatsWith<std::uint64_t>(count, hash, equal, onRepeat);
+}
+
+/// The pairs of a text as the parse keeps them: in text order, the first pair of each key only.
+std::vector<Pair> uniquePairs(View text) {
+    std::vector<Pair> pairs;
+    Pair pair;
+    PairScanner scanner(text);
+    while (scanner.next(pair.key, pair.value))
+        pairs.push_back(pair);
+    findRepeats(
+        pairs.size(), [&pairs](std::size_t i) { return hashOf(pairs[i].key); },
+        [&pairs](std::size_t a, std::size_t b) { return pairs[a].key == pairs[b].key; },
+        [&pairs](std::size_t i) { pairs[i].repeated = true; });
+    pairs.erase(std::remove_if(pairs.begin(), pairs.end(), [](Pair const& p) { return p.repeated; }),
+                pairs.end());
+    return pairs;
+}
 
 void appendPair(std::string& out, bool& wrote, View key, View value) {
     if (wrote)
@@ -88,18 +150,26 @@ void appendPair(std::string& out, bool& wrote, View key, View value) {
 }
 
 /// Appends, in canonical layout, every pair of text except the one of the given key, whose value is
-/// returned through setAside (empty when there is none). Returns whether a pair was appended.
-bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setAside) {
+/// returned through setAside (empty when there is none). Returns whether a pair was appended. When the
+/// caller knows that no key repeats (a text this file has just rewritten), the pairs are streamed.
+bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setAside, bool keysAreUnique) {
     setAside = View();
     bool wrote = false;
-    View key, value;
-    UniquePairs pairs(text);
-    while (pairs.next(key, value)) {
+    auto take = [&](View key, View value) {
         if (key == excludedKey)
             setAside = value;
         else
             appendPair(out, wrote, key, value);
+    };
+    if (keysAreUnique) {
+        View key, value;
+        PairScanner scanner(text);
+        while (scanner.next(key, value))
+            take(key, value);
+        return wrote;
     }
+    for (Pair const& pair : uniquePairs(text))
+        take(pair.key, pair.value);
     return wrote;
 }
 
@@ -146,64 +216,63 @@ SplitPath splitPath(View path) {
 struct Node {
     View key;
     View value;
-    std::size_t parent; // kNone at the top level
-    std::size_t valueStart;
-    std::size_t nextKey; // where the key of the next pair inside the value starts
+    std::size_t parent;  // kNone at the top level
     std::size_t end = 0; // one past the index of the last pair nested in it
-    std::size_t children = 0;
-    std::size_t nonEmptyChildren = 0;
     bool duplicate = false;
+    bool hasChildren = false;
+    bool hasNonEmptyChild = false;
     bool empty = false;
 };
 
-struct ParentAndKey {
-    std::size_t parent;
-    View key;
-    bool operator==(ParentAndKey const& other) const { return parent == other.parent && key == other.key; }
-};
-
-struct ParentAndKeyHash {
-    std::size_t operator()(ParentAndKey const& entry) const {
-        return std::hash<View>()(entry.key) ^ (entry.parent * 0x9E3779B97F4A7C15ull);
+/// Flags the pairs whose key repeats an earlier key of the same level, and which pairs hold others.
+void markDuplicates(std::vector<Node>& nodes) {
+    findRepeats(
+        nodes.size(), [&nodes](std::size_t i) { return hashOf(nodes[i].key, nodes[i].parent + 1); },
+        [&nodes](std::size_t a, std::size_t b) {
+            return nodes[a].parent == nodes[b].parent && nodes[a].key == nodes[b].key;
+        },
+        [&nodes](std::size_t i) { nodes[i].duplicate = true; });
+    for (Node const& node : nodes) {
+        if (node.parent != kNone)
+            nodes[node.parent].hasChildren = true;
     }
-};
+}
 
 /// Every pair of a text at every depth, built in one pass with an explicit stack, so that deep nesting
 /// costs neither stack space nor repeated scans. Pairs of an unclosed top-level brace are dropped.
 std::vector<Node> buildTree(View text) {
+    struct Open {
+        std::size_t node;
+        std::size_t valueStart;
+        std::size_t nextKey; // where the key of the next pair inside the value starts
+    };
     std::vector<Node> nodes;
-    std::vector<std::size_t> open;
-    std::unordered_set<ParentAndKey, ParentAndKeyHash> seen;
+    nodes.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '{')));
+    std::vector<Open> open;
     std::size_t topNextKey = 0;
-    for (std::size_t i = text.find_first_of("{}"); i != kNone; i = text.find_first_of("{}", i + 1)) {
-        if (text[i] == '{') {
-            const std::size_t parent = open.empty() ? kNone : open.back();
-            const std::size_t keyStart = parent == kNone ? topNextKey : nodes[parent].nextKey;
+    const char* data = text.data();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (data[i] == '{') {
+            std::size_t& keyStart = open.empty() ? topNextKey : open.back().nextKey;
             Node node;
             node.key = trimBlanks(text.substr(keyStart, i - keyStart));
-            node.parent = parent;
-            node.valueStart = i + 1;
-            node.nextKey = i + 1;
-            node.duplicate = !seen.insert({parent, node.key}).second;
-            if (!node.duplicate && parent != kNone)
-                ++nodes[parent].children;
-            open.push_back(nodes.size());
+            node.parent = open.empty() ? kNone : open.back().node;
+            open.push_back({nodes.size(), i + 1, i + 1});
             nodes.push_back(node);
             continue;
         }
-        if (open.empty())
+        if (data[i] != '}' || open.empty())
             continue; // a stray "}" between top-level pairs belongs to the next key
-        Node& node = nodes[open.back()];
+        const Open closed = open.back();
         open.pop_back();
-        node.value = trimBlanks(text.substr(node.valueStart, i - node.valueStart));
+        Node& node = nodes[closed.node];
+        node.value = trimBlanks(text.substr(closed.valueStart, i - closed.valueStart));
         node.end = nodes.size();
-        if (node.parent == kNone)
-            topNextKey = i + 1;
-        else
-            nodes[node.parent].nextKey = i + 1;
+        (open.empty() ? topNextKey : open.back().nextKey) = i + 1;
     }
     if (!open.empty())
-        nodes.resize(open.front());
+        nodes.resize(open.front().node);
+    markDuplicates(nodes);
     return nodes;
 }
 
@@ -213,9 +282,9 @@ void markEmptyValues(std::vector<Node>& nodes) {
         Node& node = nodes[i];
         if (node.duplicate)
             continue;
-        node.empty = node.value.empty() || (node.children > 0 && node.nonEmptyChildren == 0);
+        node.empty = node.value.empty() || (node.hasChildren && !node.hasNonEmptyChild);
         if (!node.empty && node.parent != kNone)
-            ++nodes[node.parent].nonEmptyChildren;
+            nodes[node.parent].hasNonEmptyChild = true;
     }
 }
 
@@ -241,7 +310,7 @@ std::string writeTree(std::vector<Node> const& nodes, std::size_t sizeHint) {
             i = node.end;
             continue;
         }
-        if (node.children == 0) {
+        if (!node.hasChildren) {
             appendPair(out, levels.back().wrote, node.key, node.value);
             i = node.end;
             continue;
@@ -257,16 +326,43 @@ std::string writeTree(std::vector<Node> const& nodes, std::size_t sizeHint) {
     return out;
 }
 
+/// The insertion step; keysAreUnique skips the search for repeated keys in a text known to have none.
+void insertAlongPath(View path, View newValue, std::string& text, bool keysAreUnique) {
+    std::string out;
+    out.reserve(text.size() + path.size() + newValue.size() + 8);
+    View current = text;
+    std::size_t opened = 0;
+    for (;;) {
+        const SplitPath split = splitPath(path);
+        View setAside;
+        if (appendPairsExcept(out, current, split.outer, setAside, keysAreUnique))
+            out += ' ';
+        out.append(split.outer.data(), split.outer.size());
+        out += " {";
+        ++opened;
+        if (split.inner.empty())
+            break;
+        current = setAside;
+        path = split.inner;
+    }
+    out.append(newValue.data(), newValue.size());
+    out.append(opened, '}');
+    text = std::move(out);
+}
+
 } // namespace
 
 int getAllKeyValuePairs(char const* text, std::vector<std::string>& keys, std::vector<std::string>& values) {
+    // A copy, since the text may be one of the strings about to be cleared.
+    const std::string copy(viewOf(text));
+    const std::vector<Pair> pairs = uniquePairs(copy);
     keys.clear();
     values.clear();
-    View key, value;
-    UniquePairs pairs(viewOf(text));
-    while (pairs.next(key, value)) {
-        keys.emplace_back(key);
-        values.emplace_back(value);
+    keys.reserve(pairs.size());
+    values.reserve(pairs.size());
+    for (Pair const& pair : pairs) {
+        keys.emplace_back(pair.key);
+        values.emplace_back(pair.value);
     }
     return static_cast<int>(keys.size());
 }
@@ -292,7 +388,8 @@ void insertKeyAndValue(char const* keyPath, char const* value, std::string& text
     const std::string newValue(viewOf(value));
     _removeKeyAndValue(path.c_str(), text);
     _removeKeysWithEmptyValues(text);
-    _insertKeyAndValue(path.c_str(), newValue.c_str(), text);
+    // Every level of the text has just been rewritten from the first pair of each key.
+    insertAlongPath(path, newValue, text, true);
 }
 
 void removeKeyAndValue(char const* keyPath, std::string& text) {
@@ -333,7 +430,7 @@ void _removeKeyAndValue(char const* keyPath, std::string& text) {
     for (;;) {
         const SplitPath split = splitPath(path);
         View setAside;
-        bool wrote = appendPairsExcept(out, current, split.outer, setAside);
+        bool wrote = appendPairsExcept(out, current, split.outer, setAside, false);
         if (split.inner.empty())
             break;
         // The enclosing pair goes to the end of its level, also when it is new (and so empty).
@@ -362,29 +459,7 @@ void _removeKeysWithEmptyValues(std::string& text) {
 }
 
 void _insertKeyAndValue(char const* keyPath, char const* value, std::string& text) {
-    const View newValue = viewOf(value);
-    std::string out;
-    out.reserve(text.size() + newValue.size() + 8);
-    View current = text;
-    View path = viewOf(keyPath);
-    std::size_t opened = 0;
-    for (;;) {
-        const SplitPath split = splitPath(path);
-        View setAside;
-        bool wrote = appendPairsExcept(out, current, split.outer, setAside);
-        if (wrote)
-            out += ' ';
-        out.append(split.outer.data(), split.outer.size());
-        out += " {";
-        ++opened;
-        if (split.inner.empty())
-            break;
-        current = setAside;
-        path = split.inner;
-    }
-    out.append(newValue.data(), newValue.size());
-    out.append(opened, '}');
-    text = std::move(out);
+    insertAlongPath(viewOf(keyPath), viewOf(value), text, false);
 }
 
 } // namespace tt

@@ -51,7 +51,10 @@ TEST(KeyValueParse, PairsInTextOrder) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(row.expected, parse(row.text));
     }
-    std::vector<std::string> keys{"x"}, values{"y"};
+    std::vector<std::string> keys{"x"}, values{"alpha {1} beta {2} gamma {3}"};
+    EXPECT_EQ(3, tt::getAllKeyValuePairs(values[0].c_str(), keys, values)); // a value parsed in place
+    EXPECT_EQ((std::vector<std::string>{"alpha", "beta", "gamma"}), keys);
+    EXPECT_EQ((std::vector<std::string>{"1", "2", "3"}), values);
     EXPECT_EQ(0, tt::getAllKeyValuePairs(nullptr, keys, values));
     EXPECT_TRUE(keys.empty() && values.empty());
 }
@@ -351,8 +354,8 @@ bool get(const std::string& path, const std::string& text, std::string& value) {
 TEST(KeyValueModel, SingleScanMatchesThePlainAlgorithmOnRandomTexts) {
     std::mt19937 random(20240607);
     const char alphabet[] = "ab x{{}} ";
-    const char* paths[] = {"a",    "b",     "x",     "",   "a@b",  "b@a", "@a",  "a@",
-                           "a@@b", "a@b@a", "x@a@b", " a", "@b@a", "@@a", "a@b "};
+    const char* paths[] = {"a",     "b",     "x",  "",     "a@b", "b@a",  "@a",   "a@",   "a@@b",
+                           "a@b@a", "x@a@b", " a", "@b@a", "@@a", "a@b ", "x{@a", "}@ b", "x@ a"};
     auto randomText = [&random, &alphabet](std::size_t maxLength) {
         std::string text(random() % (maxLength + 1), ' ');
         for (char& c : text)
