@@ -151,7 +151,7 @@ void appendPair(std::string& out, bool& wrote, View key, View value) {
 
 /// Appends, in canonical layout, every pair of text except the one of the given key, whose value is
 /// returned through setAside (empty when there is none). Returns whether a pair was appended. When the
-/// caller knows that no key repeats (a text this file has just rewritten), the pairs are streamed.
+/// caller knows that no key repeats (a text the clean-up has just rewritten), the pairs are streamed.
 bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setAside, bool keysAreUnique) {
     setAside = View();
     bool wrote = false;
@@ -182,6 +182,10 @@ View firstValueOf(View text, View wanted) {
             return value;
     }
     return View();
+}
+
+int countOf(std::size_t size) {
+    return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
 }
 
 void splitWords(View text, char separator, std::vector<View>& words) {
@@ -364,7 +368,7 @@ int getAllKeyValuePairs(char const* text, std::vector<std::string>& keys, std::v
         keys.emplace_back(pair.key);
         values.emplace_back(pair.value);
     }
-    return static_cast<int>(keys.size());
+    return countOf(keys.size());
 }
 
 bool getValueOfKey(char const* keyPath, char const* text, std::string& value) {
@@ -416,7 +420,7 @@ int separateWords(char const* text, char separator, std::vector<std::string>& wo
     std::vector<View> views;
     splitWords(viewOf(text), separator, views);
     words.assign(views.begin(), views.end());
-    return static_cast<int>(words.size());
+    return countOf(words.size());
 }
 
 void _removeKeyAndValue(char const* keyPath, std::string& text) {
