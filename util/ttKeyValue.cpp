@@ -61,7 +61,6 @@ private:
 struct Pair {
     View key;
     View value;
-    bool repeated = false;
 };
 
 std::uint64_t hashOf(View key, std::uint64_t salt = 0) {
@@ -130,12 +129,21 @@ std::vector<Pair> uniquePairs(View text) {
     PairScanner scanner(text);
     while (scanner.next(pair.key, pair.value))
         pairs.push_back(pair);
+    std::vector<std::size_t> repeats; // ascending; rare in practice
     findRepeats(
         pairs.size(), [&pairs](std::size_t i) { return hashOf(pairs[i].key); },
         [&pairs](std::size_t a, std::size_t b) { return pairs[a].key == pairs[b].key; },
-        [&pairs](std::size_t i) { pairs[i].repeated = true; });
-    pairs.erase(std::remove_if(pairs.begin(), pairs.end(), [](Pair const& p) { return p.repeated; }),
-                pairs.end());
+        [&repeats](std::size_t i) { repeats.push_back(i); });
+    if (repeats.empty())
+        return pairs;
+    std::size_t kept = 0, next = 0;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        if (next < repeats.size() && repeats[next] == i)
+            ++next;
+        else
+            pairs[kept++] = pairs[i];
+    }
+    pairs.resize(kept);
     return pairs;
 }
 
