@@ -1,6 +1,6 @@
-#include "plugin/hostConstants.h"
+#include "plugin/hostConstants_p.h"
 #include "plugin/orvPlugin.h"
-#include "plugin/updateCommands.h"
+#include "plugin/updateCommands_p.h"
 
 extern "C" void orvPlugin_run(int command) {
     // Only the Quelt edition checks for updates; every other command does nothing.

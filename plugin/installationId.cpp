@@ -1,4 +1,4 @@
-#include "plugin/installationId.h"
+#include "plugin/installationId_p.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

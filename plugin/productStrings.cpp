@@ -3,7 +3,7 @@
 #include "orvBuildConfig.h"
 #include "plugin/hostConstants_p.h"
 #include "plugin/orvPlugin.h"
-#include "plugin/updateCommands.h"
+#include "plugin/updateCommands_p.h"
 
 namespace orv {
 namespace {

@@ -1,6 +1,6 @@
-#include "plugin/updateCommands.h"
+#include "plugin/updateCommands_p.h"
 
-#include "plugin/installationId.h"
+#include "plugin/installationId_p.h"
 #include "plugin/orvPlugin.h"
 #include "update/CUpdateCheck.h"
 

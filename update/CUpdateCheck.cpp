@@ -3,9 +3,9 @@
 #include "orvBuildConfig.h"
 #include "platform/VDateTime.h"
 #include "platform/VVarious.h"
-#include "update/updateReply.h"
-#include "update/updateRequest.h"
-#include "update/updateTimesFile.h"
+#include "update/updateReply_p.h"
+#include "update/updateRequest_p.h"
+#include "update/updateTimesFile_p.h"
 
 #include <QLoggingCategory>
 #include <QMetaType>

@@ -1,4 +1,4 @@
-#include "update/updateReply.h"
+#include "update/updateReply_p.h"
 
 #include "util/CTTUtil.h"
 #include "util/ttNumbers.h"

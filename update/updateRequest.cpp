@@ -1,4 +1,4 @@
-#include "update/updateRequest.h"
+#include "update/updateRequest_p.h"
 
 #include "orvBuildConfig.h"
 

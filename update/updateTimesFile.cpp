@@ -1,4 +1,4 @@
-#include "update/updateTimesFile.h"
+#include "update/updateTimesFile_p.h"
 
 #include "platform/VArchive.h"
 #include "platform/VFile.h"

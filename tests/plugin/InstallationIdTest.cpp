@@ -1,5 +1,5 @@
 // The installation identifier: a salted SHA-256 of the machine id, stable and anonymous.
-#include "plugin/installationId.h"
+#include "plugin/installationId_p.h"
 
 #include <gtest/gtest.h>
 

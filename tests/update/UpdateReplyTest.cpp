@@ -1,5 +1,5 @@
 // Reading the update server's reply and composing the notice, without any network.
-#include "update/updateReply.h"
+#include "update/updateReply_p.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The update request's address: the server's base and the query keys in their fixed order.
-#include "update/updateRequest.h"
+#include "update/updateRequest_p.h"
 
 #include <gtest/gtest.h>
 

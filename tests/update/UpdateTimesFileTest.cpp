@@ -1,5 +1,5 @@
 // The timestamp file: two single-precision times, eight bytes, nothing else.
-#include "update/updateTimesFile.h"
+#include "update/updateTimesFile_p.h"
 
 #include <QDir>
 #include <QFile>
