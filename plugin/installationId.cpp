@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QString>
 #include <QSysInfo>
 
 namespace orv {

@@ -22,6 +22,15 @@ float secondsNow() {
     return static_cast<float>(VDateTime::getSecondsSince1970());
 }
 
+// A redirect that was not followed: a redirect target on the reply, or a final status of 3xx (such
+// as 300 or 304, which carry no version text).
+bool isLeftRedirect(const QNetworkReply& reply) {
+    if (!reply.attribute(QNetworkRequest::RedirectionTargetAttribute).isNull())
+        return true;
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    return status.isValid() && status.toInt() >= 300 && status.toInt() < 400;
+}
+
 } // namespace
 
 CUpdateCheck::CUpdateCheck(unsigned long idHash, const std::string& idString, int edition, int version,
@@ -120,8 +129,7 @@ void CUpdateCheck::replyFinished(QNetworkReply* reply) {
     // Only the reply of the pending request counts, and only once.
     if (!_requestPending || reply != _reply)
         return;
-    const bool succeeded = reply->error() == QNetworkReply::NoError &&
-                           reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isNull() &&
+    const bool succeeded = reply->error() == QNetworkReply::NoError && !isLeftRedirect(*reply) &&
                            reply->bytesAvailable() <= orv::kMaxUpdateReplyBytes;
     std::string notice;
     if (succeeded) {

@@ -12,10 +12,10 @@ constexpr std::int64_t kMaxUpdateReplyBytes = 1 << 20;
 
 /// What a reply announces: the latest release and the lines describing it.
 struct UpdateReply {
-    int latestVersion = 0;  ///< major*10000 + minor*100 + patch
+    int latestVersion = 0; ///< major*10000 + minor*100 + patch
     int latestRevision = 0;
-    std::string revisions;  ///< the "rev..." lines, whole, joined by "\n"
-    std::string changes;    ///< the "change..." lines without their first word, trimmed, joined by "\n"
+    std::string revisions; ///< the "rev..." lines, whole, joined by "\n"
+    std::string changes;   ///< the "change..." lines without their first word, trimmed, joined by "\n"
 };
 
 /// Parses a reply body line by line: "last: <version> rev<revision>", "rev..." and "change..." lines.

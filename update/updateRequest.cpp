@@ -10,8 +10,8 @@ namespace orv {
 
 std::string updateServerBase() {
     const char* fromEnvironment = std::getenv("ORV_UPDATE_SERVER");
-    std::string base = fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment
-                                                                              : kDefaultUpdateServer;
+    std::string base =
+        fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : kDefaultUpdateServer;
     while (!base.empty() && base.back() == '/')
         base.pop_back();
     return base;

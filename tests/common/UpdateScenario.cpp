@@ -50,17 +50,19 @@ ScenarioResult runScenario(const std::function<int()>& body, int timeLimitSecond
     std::size_t position = 0;
     for (;;) {
         const std::size_t marker = all.find(kMarker, position);
-        result.output += all.substr(position, marker == std::string::npos ? std::string::npos : marker - position);
+        result.output +=
+            all.substr(position, marker == std::string::npos ? std::string::npos : marker - position);
         if (marker == std::string::npos)
             break;
         const std::size_t start = marker + std::strlen(kMarker);
         const std::size_t end = all.find('\n', start);
-        const std::string line = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string line =
+            all.substr(start, end == std::string::npos ? std::string::npos : end - start);
         const std::size_t equals = line.find('=');
         if (equals != std::string::npos)
-            result.reported.emplace(line.substr(0, equals),
-                                    QByteArray::fromHex(QByteArray::fromStdString(line.substr(equals + 1)))
-                                        .toStdString());
+            result.reported.emplace(
+                line.substr(0, equals),
+                QByteArray::fromHex(QByteArray::fromStdString(line.substr(equals + 1))).toStdString());
         if (end == std::string::npos)
             break;
         position = end + 1;

@@ -18,14 +18,15 @@ struct ParseRow {
 };
 
 const ParseRow kParseRows[] = {
-    {"a typical reply", "last: 40100 rev2\nrev1 fixed a crash\nrev2 fixed the fix\nchange: faster\n", 40100, 2,
-     "rev1 fixed a crash\nrev2 fixed the fix", "faster"},
+    {"a typical reply", "last: 40100 rev2\nrev1 fixed a crash\nrev2 fixed the fix\nchange: faster\n", 40100,
+     2, "rev1 fixed a crash\nrev2 fixed the fix", "faster"},
     {"any order, blanks, empty lines and CR LF",
-     "change   new dialog  \r\n\r\n\r\nrev3   spaced  \r\nlast: 40200 rev5\r\n  indented line\r\nchanges more\n",
+     "change   new dialog  \r\n\r\n\r\nrev3   spaced  \r\nlast: 40200 rev5\r\n  indented line\r\nchanges "
+     "more\n",
      40200, 5, "rev3   spaced  ", "new dialog\nmore"},
     {"a later last line overwrites an earlier one", "last: 40100 rev2\nlast: 40300 rev1\n", 40300, 1, "", ""},
-    {"malformed numbers keep what earlier lines set", "last: 40100 rev2\nlast: 4x100 revision\n", 40100, 2, "",
-     ""},
+    {"malformed numbers keep what earlier lines set", "last: 40100 rev2\nlast: 4x100 revision\n", 40100, 2,
+     "", ""},
     {"a doubled blank before the revision leaves it out", "last: 40100  rev2\n", 40100, 0, "", ""},
     {"the revision word loses three characters whatever they are", "last: 40100 abc7\n", 40100, 7, "", ""},
     {"a revision word of three characters gives no number", "last: 40100 rev\n", 40100, 0, "", ""},
@@ -56,6 +57,30 @@ TEST(UpdateReply, ParsesLastRevisionAndChangeLines) {
     }
 }
 
+// Long replies are read piecewise; no line may be split or lost, wherever its end falls.
+TEST(UpdateReply, LongRepliesKeepEveryLineWhole) {
+    for (const char* lineEnd : {"\n", "\r\n", "\r", "\n\r\n"}) {
+        for (int shift = 0; shift < 7; ++shift) {
+            SCOPED_TRACE(std::string("shift ") + std::to_string(shift) + " end " +
+                         std::to_string(lineEnd[0]));
+            std::string body = std::string(4090 + shift, '%') + lineEnd;
+            std::string expected;
+            for (int i = 0; i < 300; ++i) {
+                const std::string line = "rev" + std::to_string(i) + " " + std::string(i % 37, 'a' + i % 26);
+                body += line + lineEnd;
+                expected += (i > 0 ? "\n" : "") + line;
+            }
+            body += "last: 40100 rev299";
+            const UpdateReply reply = orv::parseUpdateReply(body);
+            EXPECT_EQ(expected, reply.revisions);
+            EXPECT_EQ(40100, reply.latestVersion);
+            EXPECT_EQ(299, reply.latestRevision);
+        }
+    }
+    const std::string oneLongLine = "change " + std::string(100000, 'x') + "  ";
+    EXPECT_EQ(std::string(100000, 'x'), orv::parseUpdateReply(oneLongLine).changes);
+}
+
 TEST(UpdateReply, DropsExactlyTheControlCharacters) {
     std::string every;
     for (int byte = 0; byte < 256; ++byte)
@@ -72,7 +97,8 @@ TEST(UpdateReply, VersionStringSplitsMajorMinorPatch) {
     const struct {
         int version;
         const char* text;
-    } rows[] = {{40100, "4.1.0"}, {40005, "4.0.5"}, {0, "0.0.0"}, {123456, "12.34.56"}, {2147483647, "214748.36.47"}};
+    } rows[] = {
+        {40100, "4.1.0"}, {40005, "4.0.5"}, {0, "0.0.0"}, {123456, "12.34.56"}, {2147483647, "214748.36.47"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.version);
         EXPECT_EQ(row.text, orv::versionString(row.version));
@@ -94,7 +120,8 @@ const UpdateReply kNewVersion{40200, 0, "rev1 ignored", "faster\nsmaller"};
 
 const NoticeRow kNoticeRows[] = {
     {"a newer revision of the running version", kBugFix, 40100, 1,
-     "A bug fix Zembrix version is available for download: Zembrix V4.1.0 rev2\n\nRevisions:\nrev1 a\nrev2 b" +
+     "A bug fix Zembrix version is available for download: Zembrix V4.1.0 rev2\n\nRevisions:\nrev1 a\nrev2 "
+     "b" +
          kClosing},
     {"the running revision", kBugFix, 40100, 2, ""},
     {"an older revision", kBugFix, 40100, 3, ""},
@@ -114,15 +141,17 @@ const NoticeRow kNoticeRows[] = {
 TEST(UpdateReply, ComposesTheNoticeForWhatIsNewer) {
     for (const NoticeRow& row : kNoticeRows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.notice, orv::composeUpdateNotice(row.reply, row.version, row.revision, "https://maker.test"));
+        EXPECT_EQ(row.notice,
+                  orv::composeUpdateNotice(row.reply, row.version, row.revision, "https://maker.test"));
     }
 }
 
 TEST(UpdateReply, PrintedTexts) {
     EXPECT_EQ("This Zembrix version is up-to-date.", orv::upToDateText());
-    EXPECT_EQ("Failed checking whether this Zembrix version is up-to-date.\nPlease visit https://maker.test to "
-              "verify\nthat you are running the last Zembrix version.",
-              orv::failedCheckText("https://maker.test"));
+    EXPECT_EQ(
+        "Failed checking whether this Zembrix version is up-to-date.\nPlease visit https://maker.test to "
+        "verify\nthat you are running the last Zembrix version.",
+        orv::failedCheckText("https://maker.test"));
 }
 
 } // namespace

@@ -15,13 +15,15 @@ struct UrlRow {
 };
 
 const UrlRow kUrlRows[] = {
-    {"a known identifier", {123, 1, 40100, 2, false, false, "ABC"},
+    {"a known identifier",
+     {123, 1, 40100, 2, false, false, "ABC"},
      "a=123&b=1&c=40100&d=2&e=0&f=0&g=2&h=ABC&info=anonymizedData"},
     {"the largest hash, negative numbers and both flags",
      {std::numeric_limits<std::uint64_t>::max(), -1, -40000, -2147483647 - 1, true, true, "0123456789ABCDEF"},
      "a=18446744073709551615&b=-1&c=-40000&d=-2147483648&e=1&f=1&g=2&h=0123456789ABCDEF&info=anonymizedData"},
     {"only one flag", {0, 1, 0, 0, false, true, ""}, "a=0&b=1&c=0&d=0&e=0&f=1&g=2&h=&info=anonymizedData"},
-    {"an identifier is not escaped", {7, 1, 40000, 1, true, false, "a b&c"},
+    {"an identifier is not escaped",
+     {7, 1, 40000, 1, true, false, "a b&c"},
      "a=7&b=1&c=40000&d=1&e=1&f=0&g=2&h=a b&c&info=anonymizedData"},
 };
 

@@ -27,7 +27,8 @@ protected:
     void put(const std::string& file, const std::string& bytes) const {
         QFile f(QString::fromStdString(file));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(static_cast<qint64>(bytes.size()), f.write(bytes.data(), static_cast<qint64>(bytes.size())));
+        ASSERT_EQ(static_cast<qint64>(bytes.size()),
+                  f.write(bytes.data(), static_cast<qint64>(bytes.size())));
     }
 
     QTemporaryDir _dir;
@@ -41,7 +42,9 @@ TEST_F(UpdateTimesFile, WritesTheTwoTimesAsEightLittleEndianBytes) {
 }
 
 TEST_F(UpdateTimesFile, ReadsBackWhatWasWritten) {
-    const float values[][2] = {{1700000000.0f, 0.0f}, {0.0f, 0.0f}, {-1.5f, 4294967296.0f},
+    const float values[][2] = {{1700000000.0f, 0.0f},
+                               {0.0f, 0.0f},
+                               {-1.5f, 4294967296.0f},
                                {std::numeric_limits<float>::denorm_min(), std::numeric_limits<float>::max()}};
     for (const auto& pair : values) {
         SCOPED_TRACE(pair[0]);
