@@ -296,25 +296,42 @@ std::function<void()> fileBytes(const std::string& bytes) {
     };
 }
 
-TEST(UpdateCheckTimes, ABadTimestampFileIsReplacedAndACheckFollows) {
+void checkTwice(CUpdateCheck& check, bool waitBetween) {
+    check.checkForUpdate();
+    if (waitBetween)
+        orvtest::waitUntil([&] { return !check.isRequestPending(); }, 10000);
+    check.checkForUpdate();
+    orvtest::waitUntil([&] { return !check.isRequestPending(); }, 10000);
+}
+
+// A bad timestamp file is replaced by zero times, so a check follows; a second call while the first
+// is pending, or after it, adds no request.
+TEST(UpdateCheckTimes, ExactlyOneRequestFollows) {
     const struct {
         const char* name;
         std::function<void()> prepare;
+        std::function<void(CUpdateCheck&)> drive;
     } rows[] = {
-        {"no file", [] {}},
-        {"7 bytes", fileBytes("\1\2\3\4\5\6\7")},
-        {"9 bytes", fileBytes("\1\2\3\4\5\6\7\10\11")},
-        {"an empty file", fileBytes("")},
-        {"a time that is not a number", fileBytes("\0\0\xC0\x7F\0\0\0\0"s)},
+        {"no file", [] {}, CheckScenario().drive},
+        {"7 bytes", fileBytes("\1\2\3\4\5\6\7"), CheckScenario().drive},
+        {"9 bytes", fileBytes("\1\2\3\4\5\6\7\10\11"), CheckScenario().drive},
+        {"an empty file", fileBytes(""), CheckScenario().drive},
+        {"a time that is not a number", fileBytes("\0\0\xC0\x7F\0\0\0\0"s), CheckScenario().drive},
+        {"a second call while the first is pending", [] {},
+         [](CUpdateCheck& check) { checkTwice(check, false); }},
+        {"a second call after the first completed", [] {},
+         [](CUpdateCheck& check) { checkTwice(check, true); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CheckScenario scenario;
         scenario.prepare = row.prepare;
+        scenario.drive = row.drive;
         const ScenarioResult result = runCheckScenario(scenario);
         expectFinishedCleanly(result);
         EXPECT_EQ(kChecking + kBugFixNotice + "\n", result.output);
         EXPECT_EQ(1u, result.values("request").size());
+        EXPECT_EQ(kBugFixNotice, result.value("kept"));
         expectRecordedNow(result);
     }
 }
@@ -358,37 +375,6 @@ TEST(UpdateCheckTimes, AFileThatCannotBeWrittenDisablesTheChecker) {
     EXPECT_EQ("", result.output);
     EXPECT_EQ(0u, result.values("request").size());
     EXPECT_EQ("folder", result.value("file"));
-}
-
-TEST(UpdateCheckTimes, OneRequestAtATimeAndOneADay) {
-    const struct {
-        const char* name;
-        std::function<void(CUpdateCheck&)> drive;
-    } rows[] = {
-        {"a second call while the first is pending",
-         [](CUpdateCheck& check) {
-             check.checkForUpdate();
-             check.checkForUpdate();
-             orvtest::waitUntil([&] { return !check.isRequestPending(); }, 10000);
-         }},
-        {"a second call after the first completed",
-         [](CUpdateCheck& check) {
-             check.checkForUpdate();
-             orvtest::waitUntil([&] { return !check.isRequestPending(); }, 10000);
-             check.checkForUpdate();
-             orvtest::processEventsFor(200);
-         }},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        CheckScenario scenario;
-        scenario.drive = row.drive;
-        const ScenarioResult result = runCheckScenario(scenario);
-        expectFinishedCleanly(result);
-        EXPECT_EQ(kChecking + kBugFixNotice + "\n", result.output);
-        EXPECT_EQ(1u, result.values("request").size());
-        EXPECT_EQ(kBugFixNotice, result.value("kept"));
-    }
 }
 
 TEST(UpdateCheckKeeping, ANoticeIsKeptAtMostOnceAWeek) {
