@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMetaMethod>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -278,6 +279,44 @@ TEST(UpdateCheckReply, AnEndlessBodyIsCutAtTheSizeLimitBeforeTheTimeOut) {
     EXPECT_EQ(kChecking + kFailed, result.output);
     EXPECT_LT(std::atoi(result.value("elapsed").c_str()), 1900);
     expectRecordedNow(result);
+}
+
+// With the server's certificate trusted (as a system's store would), https works; a redirect from
+// https to http is refused and no request reaches the http server.
+TEST(UpdateCheckReply, HttpsIsNeverLeftForHttp) {
+    for (const bool redirectToHttp : {false, true}) {
+        SCOPED_TRACE(redirectToHttp ? "redirected to http" : "answered over https");
+        const ScenarioResult result = orvtest::runScenario([redirectToHttp] {
+            QTemporaryDir folder;
+            orvstandin::SelfSignedCertificate pair;
+            LoopbackUpdateServer secure;
+            LoopbackUpdateServer plain;
+            std::string error;
+            if (!orvstandin::SelfSignedCertificate::generate(folder.path(), pair, error) ||
+                !secure.listenTls(pair.certificate(), pair.key(), error) || !plain.listen(error)) {
+                orvtest::report("error", error);
+                return 3;
+            }
+            QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+            trusting.setCaCertificates({pair.certificate()});
+            QSslConfiguration::setDefaultConfiguration(trusting);
+            const QByteArray plainUrl = plain.baseUrl().toUtf8() + "/lastZembrixVersion.txt";
+            secure.setAnswer("/lastZembrixVersion.txt", redirectToHttp
+                                                            ? ServerAnswer::redirectTo(plainUrl, 302)
+                                                            : ServerAnswer::withBody(kBugFixBody));
+            plain.setDefaultAnswer(ServerAnswer::withBody(kBugFixBody));
+            setenv("ORV_UPDATE_SERVER", secure.baseUrl().toUtf8().constData(), 1);
+            CUpdateCheck check(123, "ABC", 1, 40100, 1, false, false);
+            CheckScenario().drive(check);
+            orvtest::report("secure", std::to_string(secure.requests().size()));
+            orvtest::report("plain", std::to_string(plain.requests().size()));
+            return 0;
+        });
+        EXPECT_EQ(0, result.run.exitCode) << result.value("error");
+        EXPECT_EQ(kChecking + (redirectToHttp ? kFailed : kBugFixNotice + "\n"), result.output);
+        EXPECT_EQ("1", result.value("secure"));
+        EXPECT_EQ("0", result.value("plain"));
+    }
 }
 
 // Writes the timestamp file with times relative to now.
