@@ -142,14 +142,6 @@ TEST(LoopbackUpdateServer, RefusesMalformedOrOversizedRequestsWithoutRecordingTh
     EXPECT_EQ(0u, server.requests().size());
 }
 
-TEST(LoopbackUpdateServer, ListensOnlyOnce) {
-    LoopbackUpdateServer server;
-    std::string error;
-    ASSERT_TRUE(server.listen(error)) << error;
-    EXPECT_FALSE(server.listen(error));
-    EXPECT_EQ("the server is already listening", error);
-}
-
 class LoopbackTlsServer : public testing::Test {
 protected:
     void SetUp() override {
