@@ -8,9 +8,12 @@ Thread::Thread(QObject* parent) : QThread(parent) {}
 Thread::~Thread() = default;
 
 void Thread::run() {
-    if (_release == Release::byLauncherLoop)
+    // An owner may delete this object as soon as the function has returned, so only a Thread that
+    // releases itself looks at it afterwards.
+    const Release release = _release;
+    if (release == Release::byLauncherLoop)
         connect(this, SIGNAL(finished()), this, SLOT(threadFinished()));
-    else if (_release == Release::byFinishingThread)
+    else if (release == Release::byFinishingThread)
         _releaseWhenThreadExits();
 
     unsigned int (*const start)(void*) = startAddress;
@@ -18,7 +21,8 @@ void Thread::run() {
     startAddressIsFree.store(true, std::memory_order_release);
     if (start != nullptr)
         start(nullptr);
-    _runReturned.store(true, std::memory_order_release);
+    if (release == Release::byLauncherLoop)
+        _runReturned.store(true, std::memory_order_release);
 }
 
 void Thread::threadFinished() {

@@ -45,9 +45,14 @@ void VThread::launchSimpleThread(unsigned int (*start)(void*)) {
     _lock.lock_simple("VThread::launchSimpleThread");
     auto* const thread = new Thread();
     // A queued call only arrives where an event loop runs; elsewhere the thread releases itself.
-    const bool launcherRunsLoop = QThread::currentThread()->loopLevel() > 0;
-    thread->_release =
-        launcherRunsLoop ? Thread::Release::byLauncherLoop : Thread::Release::byFinishingThread;
+    if (QThread::currentThread()->loopLevel() > 0) {
+        thread->_release = Thread::Release::byLauncherLoop;
+    } else {
+        thread->_release = Thread::Release::byFinishingThread;
+        // The object then belongs to its own thread, so that it ends together with that thread's
+        // data instead of keeping the launcher's alive.
+        thread->moveToThread(thread);
+    }
     Thread::startAddress = start;
     Thread::startAddressIsFree.store(false, std::memory_order_release);
     thread->start(QThread::NormalPriority);

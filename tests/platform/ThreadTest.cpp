@@ -218,7 +218,10 @@ TEST_P(ThreadRelease, ReleasesTheThreadOnceItsFunctionHasReturned) {
 INSTANTIATE_TEST_SUITE_P(Rows, ThreadRelease, testing::ValuesIn(kReleaseRows),
                          [](const testing::TestParamInfo<ReleaseRow>& info) { return info.param.name; });
 
+std::atomic<bool> returnedAtOnce{false};
+
 unsigned int returnAtOnce(void*) {
+    returnedAtOnce.store(true);
     return 7;
 }
 
@@ -234,10 +237,12 @@ TEST(ThreadOwnership, ObjectsNotLaunchedSimplyStayWithTheirOwner) {
     {
         SCOPED_TRACE("started by its owner");
         QPointer<Thread> thread(new Thread());
+        returnedAtOnce = false;
         Thread::startAddress = returnAtOnce;
         Thread::startAddressIsFree = false;
         thread->start();
         ASSERT_TRUE(thread->wait(20000));
+        EXPECT_TRUE(returnedAtOnce.load());
         EXPECT_TRUE(Thread::startAddressIsFree.load());
         EXPECT_EQ(nullptr, Thread::startAddress);
         QCoreApplication::processEvents();
