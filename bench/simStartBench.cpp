@@ -1,6 +1,6 @@
 // simStart against the full stand-in host library, beside a raw loop of dlsym over the same names.
 #include "plugin/orvPlugin.h"
-#include "simLib/hostApiTable.h"
+#include "simLib/hostApiTable_p.h"
 
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
@@ -23,7 +23,7 @@ void BM_simStart(benchmark::State& state) {
         simEnd();
     }
 }
-BENCHMARK(BM_simStart);
+BENCHMARK(BM_simStart)->Repetitions(7)->ReportAggregatesOnly(true);
 
 void BM_rawDlsymLoop(benchmark::State& state) {
     const std::string path = kHostDir + "/zadodiredi.dylib";
@@ -35,11 +35,12 @@ void BM_rawDlsymLoop(benchmark::State& state) {
         dlclose(lib);
     }
 }
-BENCHMARK(BM_rawDlsymLoop);
+BENCHMARK(BM_rawDlsymLoop)->Repetitions(7)->ReportAggregatesOnly(true);
 
 } // namespace
 
-// Runs both and prints how many times the raw loop simStart takes (the target is at most 1.5).
+// Runs both and prints how many times the raw loop simStart takes, in CPU time of the medians
+// (the target is at most 1.5).
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     struct Collector : benchmark::ConsoleReporter {
@@ -47,9 +48,10 @@ int main(int argc, char** argv) {
         void ReportRuns(const std::vector<Run>& runs) override {
             ConsoleReporter::ReportRuns(runs);
             for (const Run& run : runs) {
-                if (run.run_type != Run::RT_Iteration)
+                // The median of the repetitions resists the noise of a shared machine.
+                if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
                     continue;
-                const double ns = run.GetAdjustedRealTime();
+                const double ns = run.GetAdjustedCPUTime();
                 (run.benchmark_name().find("simStart") != std::string::npos ? simStartNs : rawNs) = ns;
             }
         }

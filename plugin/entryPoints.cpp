@@ -1,4 +1,4 @@
-#include "plugin/hostConstants.h"
+#include "plugin/hostConstants_p.h"
 #include "plugin/orvPlugin.h"
 #include "simLib/simLib.h"
 
@@ -12,8 +12,8 @@ const char* const kCannotLoad =
     "Error, could not find or correctly load the Zembrix library. Cannot start 'Orv' plugin.\n";
 const char* const kMissingFunctions =
     "Error, could not find all required functions in the Zembrix library. Cannot start 'Orv' plugin.\n";
-const char* const kHostTooOld =
-    "Sorry, your Zembrix copy is somewhat old, Zembrix 3.6.3 or higher is required. Cannot start 'Orv' plugin.\n";
+const char* const kHostTooOld = "Sorry, your Zembrix copy is somewhat old, Zembrix 3.6.3 or higher is "
+                                "required. Cannot start 'Orv' plugin.\n";
 
 // Unloads the host library and forgets it, so a later simEnd cannot unload it twice.
 void releaseHostLibrary() {

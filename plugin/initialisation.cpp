@@ -1,4 +1,4 @@
-#include "plugin/hostConstants.h"
+#include "plugin/hostConstants_p.h"
 #include "plugin/orvPlugin.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "plugin/productStrings.h"
+#include "plugin/productStrings_p.h"
 
 #include "orvBuildConfig.h"
-#include "plugin/hostConstants.h"
+#include "plugin/hostConstants_p.h"
 #include "plugin/orvPlugin.h"
 
 namespace orv {

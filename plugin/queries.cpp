@@ -1,6 +1,6 @@
 #include "plugin/orvPlugin.h"
-#include "plugin/productStrings.h"
-#include "plugin/returnedText.h"
+#include "plugin/productStrings_p.h"
+#include "plugin/returnedText_p.h"
 
 extern "C" char* orvPlugin_getAboutStr(char** title) {
     char* const titleText = orv::newReturnedText(orv::aboutTitle());

@@ -1,4 +1,4 @@
-#include "plugin/returnedText.h"
+#include "plugin/returnedText_p.h"
 
 #include <cstring>
 

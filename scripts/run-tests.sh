@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-test/) and runs every test, then runs the thread tests again under ThreadSanitizer
-# (build-tsan/).
+# (build-test/), checks the installed library and its package with a caller's project, runs every
+# test, then runs the thread tests again under ThreadSanitizer (build-tsan/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -13,6 +13,13 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZERS=address,undefined -DORV_WERROR=ON \
     -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=ON >/dev/null
 cmake --build build-test -j2
+
+# Every fuzz target for a short, fixed budget: a crash fails the run.
+bash scripts/run-fuzz.sh
+
+# The library as callers get it: install tree, CMake package, pkg-config, Debian package.
+bash scripts/check-install.sh
+
 ctest --test-dir build-test -j2 --output-on-failure --timeout 600
 
 # Only the platform test program is built with ThreadSanitizer, and only the thread tests run. Any

@@ -1,4 +1,4 @@
-#include "simLib/hostApiTable.h"
+#include "simLib/hostApiTable_p.h"
 
 #include "simLib/simLib.h"
 

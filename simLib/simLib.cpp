@@ -1,11 +1,14 @@
 #include "simLib/simLib.h"
 
-#include "simLib/hostApiTable.h"
+#include "simLib/hostApiTable_p.h"
 
 #include <cstdio>
 #include <dlfcn.h>
 
 LIBRARY loadSimLibrary(const char* path) {
+    // dlopen takes a null or empty path as the main program, which is no library at that path.
+    if (path == nullptr || *path == '\0')
+        return nullptr;
     return dlopen(path, RTLD_LAZY);
 }
 

@@ -9,9 +9,9 @@ namespace orvtest {
 
 /// What a scenario run in a child process left behind.
 struct IsolatedResult {
-    int exitCode = -1;      ///< the body's result, or -1 when the child did not exit normally
-    std::string output;     ///< everything the child wrote to standard output
-    bool timedOut = false;  ///< the child was killed after the time limit
+    int exitCode = -1;     ///< the body's result, or -1 when the child did not exit normally
+    std::string output;    ///< everything the child wrote to standard output
+    bool timedOut = false; ///< the child was killed after the time limit
 };
 
 /// How to prepare the child's working folder.
