@@ -2,7 +2,6 @@
 #include "platform/VThread.h"
 
 #include "TaskThread.h"
-#include "common/IsolatedRun.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,7 +11,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -28,7 +26,6 @@
 #endif
 
 #ifdef ORV_TEST_LEAK_CHECKER
-#include <fcntl.h>
 #include <sanitizer/lsan_interface.h>
 #include <unistd.h>
 #endif
