@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <functional>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -45,8 +46,8 @@ template <typename T> void makeRoomForOne(std::vector<T>& list) {
         list.reserve(list.empty() ? 16 : list.size() * 2);
 }
 
-/// The text before the next comma of text (from `start` on), which must neither begin nor end the
-/// rest of the text; npos when there is no such comma.
+/// The position of the next comma from `start` on, or npos when there is none or it stands at
+/// `start` or at the end of the text.
 std::size_t innerComma(const std::string& text, std::size_t start) {
     const std::size_t comma = text.find(',', start);
     if (comma == std::string::npos || comma == start || comma + 1 == text.size())
@@ -137,17 +138,13 @@ void CConfReaderAndWriter::_readLine(std::string& line, std::vector<bool>& remov
     if (!tt::removeSpacesAtBeginningAndEnd(name) || !tt::removeSpacesAtBeginningAndEnd(value) ||
         name.find(' ') != std::string::npos)
         return;
-    const int earlier = _getVariableIndex(name.c_str());
-    if (earlier >= 0 && removed.size() < _variables.size())
-        removed.resize(_variables.size()); // before appending, so that marking cannot fail after it
-    const auto slot = _append(std::move(name), std::move(value), std::string());
-    if (earlier < 0)
-        return;
-    removed[static_cast<std::size_t>(earlier)] = true;
-    slot->second = static_cast<int>(_variables.size() - 1);
+    _append(std::move(name), std::move(value), std::string(), &removed);
 }
 
 void CConfReaderAndWriter::_dropRemoved(const std::vector<bool>& removed) noexcept {
+    if (removed.empty())
+        return;
+    const std::size_t mask = _index.size() - 1;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < _variables.size(); ++i) {
         if (i < removed.size() && removed[i])
@@ -156,10 +153,14 @@ void CConfReaderAndWriter::_dropRemoved(const std::vector<bool>& removed) noexce
             _variables[kept] = std::move(_variables[i]);
             _values[kept] = std::move(_values[i]);
             _comments[kept] = std::move(_comments[i]);
-            // Only a name's first entry is indexed; a later free line keeps the earlier one's slot.
-            const auto slot = _index.find(_variables[kept]);
-            if (slot != _index.end() && slot->second == static_cast<int>(i))
-                slot->second = static_cast<int>(kept);
+            // Only a name's first entry is indexed: a later free line finds no slot of its own.
+            for (std::size_t slot = _hashOf(_variables[kept]) & mask; _index[slot].position >= 0;
+                 slot = (slot + 1) & mask) {
+                if (_index[slot].position == static_cast<std::int32_t>(i)) {
+                    _index[slot].position = static_cast<std::int32_t>(kept);
+                    break;
+                }
+            }
         }
         ++kept;
     }
@@ -278,41 +279,78 @@ bool CConfReaderAndWriter::addIntVector3(const char* name, const int value[3], c
 bool CConfReaderAndWriter::addRandomLine(const char* line) {
     if (_variables.size() >= kMaxEntries)
         return false;
-    _append(std::string(), std::string(), textOrEmpty(line));
+    _append(std::string(), std::string(), textOrEmpty(line), nullptr);
     return true;
 }
 
 int CConfReaderAndWriter::_getVariableIndex(const char* name) const {
-    if (name == nullptr)
-        return -1;
-    const auto slot = _index.find(name);
-    return slot != _index.end() ? slot->second : -1;
+    return name != nullptr ? _positionOf(name) : -1;
+}
+
+int CConfReaderAndWriter::_positionOf(std::string_view name) const {
+    return _index.empty() ? -1 : _index[_slotOf(name, _hashOf(name))].position;
 }
 
 bool CConfReaderAndWriter::_add(const char* name, std::string value, const char* comment) {
     if (name == nullptr || _getVariableIndex(name) >= 0 || _variables.size() >= kMaxEntries)
         return false;
-    _append(name, std::move(value), textOrEmpty(comment));
+    _append(name, std::move(value), textOrEmpty(comment), nullptr);
     return true;
 }
 
-std::unordered_map<std::string, int>::iterator
-CConfReaderAndWriter::_append(std::string name, std::string value, std::string comment) {
+void CConfReaderAndWriter::_append(std::string name, std::string value, std::string comment,
+                                   std::vector<bool>* replaced) {
     if (_variables.size() >= kMaxEntries)
         throw std::length_error("too many entries");
-    const int position = static_cast<int>(_variables.size());
-    const auto [slot, inserted] = _index.try_emplace(name, position);
-    try {
-        makeRoomForOne(_variables);
-        makeRoomForOne(_values);
-        makeRoomForOne(_comments);
-    } catch (...) {
-        if (inserted)
-            _index.erase(slot);
-        throw;
+    _reserveIndexSlot();
+    makeRoomForOne(_variables);
+    makeRoomForOne(_values);
+    makeRoomForOne(_comments);
+    const std::int32_t position = static_cast<std::int32_t>(_variables.size());
+    const std::uint32_t hash = _hashOf(name);
+    _IndexSlot& slot = _index[_slotOf(name, hash)];
+    const std::int32_t earlier = slot.position;
+    if (earlier >= 0 && replaced != nullptr && replaced->size() <= static_cast<std::size_t>(earlier))
+        replaced->resize(static_cast<std::size_t>(position));
+    // Nothing below can fail.
+    if (earlier < 0) {
+        slot = {hash, position};
+        ++_indexed;
+    } else if (replaced != nullptr) {
+        (*replaced)[static_cast<std::size_t>(earlier)] = true;
+        slot.position = position;
     }
     _variables.push_back(std::move(name));
     _values.push_back(std::move(value));
     _comments.push_back(std::move(comment));
+}
+
+std::uint32_t CConfReaderAndWriter::_hashOf(std::string_view name) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
+}
+
+std::size_t CConfReaderAndWriter::_slotOf(std::string_view name, std::uint32_t hash) const {
+    const std::size_t mask = _index.size() - 1;
+    std::size_t slot = hash & mask;
+    for (; _index[slot].position >= 0; slot = (slot + 1) & mask) {
+        if (_index[slot].hash == hash && _variables[static_cast<std::size_t>(_index[slot].position)] == name)
+            break;
+    }
     return slot;
+}
+
+void CConfReaderAndWriter::_reserveIndexSlot() {
+    if ((_indexed + 1) * 2 <= _index.size())
+        return;
+    std::vector<_IndexSlot> larger(_index.empty() ? 16 : _index.size() * 2, _IndexSlot{0, -1});
+    const std::size_t mask = larger.size() - 1;
+    for (const _IndexSlot& old : _index) {
+        if (old.position < 0)
+            continue;
+        std::size_t slot = old.hash & mask;
+        while (larger[slot].position >= 0)
+            slot = (slot + 1) & mask;
+        larger[slot] = old;
+    }
+    _index.swap(larger);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 /// One configuration file held in memory as an ordered list of entries (name, value text, comment):
@@ -52,19 +53,34 @@ public:
 private:
     /// The position of the first entry of that name, or -1.
     int _getVariableIndex(const char* name) const;
+    /// The same for a name that may hold NUL bytes.
+    int _positionOf(std::string_view name) const;
     bool _add(const char* name, std::string value, const char* comment);
-    /// Appends an entry, keeping the lists and the index in step; returns the index slot of the
-    /// name. Either everything is appended or nothing changes.
-    std::unordered_map<std::string, int>::iterator _append(std::string name, std::string value,
-                                                           std::string comment);
+    /// Appends an entry, keeping the lists and the index in step: either everything is appended or
+    /// nothing changes. With `replaced`, an entry of the same name is marked there as removed and
+    /// the name is indexed at the new entry; without it, a name keeps its first position.
+    void _append(std::string name, std::string value, std::string comment, std::vector<bool>* replaced);
     /// Takes one line of a file: an entry when it holds one, replacing an entry of the same name.
     void _readLine(std::string& line, std::vector<bool>& removed);
     /// Drops the entries marked removed, closing the gaps, and moves the index along.
     void _dropRemoved(const std::vector<bool>& removed) noexcept;
 
+    /// One place of the index: a name's hash and the position of its first entry (-1: unused).
+    struct _IndexSlot {
+        std::uint32_t hash;
+        std::int32_t position;
+    };
+    static std::uint32_t _hashOf(std::string_view name);
+    /// The slot holding the name, or the unused slot where it belongs; the index must not be empty.
+    std::size_t _slotOf(std::string_view name, std::uint32_t hash) const;
+    /// Makes room in the index for one more name.
+    void _reserveIndexSlot();
+
     std::vector<std::string> _variables;
     std::vector<std::string> _values;
     std::vector<std::string> _comments;
-    /// Each name's first position, so that lookups and duplicate checks do not search the lists.
-    std::unordered_map<std::string, int> _index;
+    /// Open-addressing hash table over the names (at most half full, its size a power of two), so
+    /// that lookups and duplicate checks do not search the lists.
+    std::vector<_IndexSlot> _index;
+    std::size_t _indexed = 0;
 };

@@ -9,6 +9,7 @@
 #include <boost/lexical_cast.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdint>
@@ -25,6 +26,7 @@
 namespace {
 
 using orvtest::FileTree;
+using namespace std::string_literals;
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
@@ -75,10 +77,9 @@ TEST(CConfReaderAndWriterTest, readingFollowsTheLineRules) {
         {"CR alone does not end a line", "a = 1\rb = 2\r", "a = 1b = 2\r\n"},
         {"last line without line feed", "a = 1\nb = 2", "a = 1\r\nb = 2\r\n"},
         {"empty file", "", ""},
-        {"NUL and high bytes are ordinary bytes", std::string("\0\x01 = \xff\xfe\n", 8),
-         std::string("\0\x01 = \xff\xfe\r\n", 9)},
-        {"binary junk without an equals sign", std::string("\x00\x80\xfe\x7f\x1b[2J\x00\n\xff\xff\x01", 13),
-         ""},
+        {"NUL and high bytes are ordinary bytes", "\0\x01 = \xff\xfe\n"s, "\0\x01 = \xff\xfe\r\n"s},
+        {"a NUL byte inside a name is part of it", "a = 1\na\0b = 2\na = 3\n"s, "a\0b = 2\r\na = 3\r\n"s},
+        {"binary junk without an equals sign", "\x00\x80\xfe\x7f\x1b[2J\x00\n\xff\xff\x01"s, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -358,7 +359,11 @@ TEST(CConfReaderAndWriterTest, manyRepeatedNamesKeepTheirLatestValueAndPlace) {
     std::string expected;
     for (int i = count - 1; i >= 0; --i)
         expected += "n" + std::to_string(i) + " = v" + std::to_string(i) + "\r\n";
-    EXPECT_EQ(written(conf), expected);
+    const std::string actual = written(conf);
+    const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    EXPECT_TRUE(mismatch.first == actual.end() && mismatch.second == expected.end())
+        << "first difference at byte " << (mismatch.first - actual.begin()) << ": \""
+        << actual.substr(static_cast<std::size_t>(mismatch.first - actual.begin()), 40) << "\"";
     for (int i = 0; i < count; ++i) {
         std::string value;
         ASSERT_TRUE(conf.getString(("n" + std::to_string(i)).c_str(), value)) << i;

@@ -1,0 +1,151 @@
+// Reading a configuration file and asking for every entry once, beside QSettings reading the same
+// entries from an INI file, on 1,000, 10,000 and 100,000 entries.
+#include "settings/CConfReaderAndWriter.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QString>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::vector<int> kSizes = {1000, 10000, 100000};
+
+std::string nameOf(int i) {
+    return "entry" + std::to_string(i);
+}
+
+std::string valueOf(int i) {
+    return "value " + std::to_string(i * 7) + " of the entry";
+}
+
+/// The two files of one size: ours with CR LF lines and a comment on every tenth, the INI file with
+/// the same names and values in its default section.
+struct Files {
+    std::string conf;
+    std::string ini;
+};
+
+const QTemporaryDir& folder() {
+    static const QTemporaryDir dir;
+    return dir;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    QFile file(QString::fromStdString(path));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+const Files& filesOf(int count) {
+    static std::map<int, Files> made;
+    auto found = made.find(count);
+    if (found != made.end())
+        return found->second;
+    std::string conf, ini = "[General]\n";
+    for (int i = 0; i < count; ++i) {
+        conf += nameOf(i) + " = " + valueOf(i) + (i % 10 == 0 ? " // every tenth\r\n" : "\r\n");
+        ini += nameOf(i) + "=" + valueOf(i) + "\n";
+    }
+    const std::string base = folder().path().toStdString() + "/" + std::to_string(count);
+    Files files{base + ".txt", base + ".ini"};
+    writeFile(files.conf, conf);
+    writeFile(files.ini, ini);
+    return made.emplace(count, files).first->second;
+}
+
+void BM_ConfReader(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string path = filesOf(count).conf;
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back(nameOf(i));
+    std::string value;
+    for (auto _ : state) {
+        CConfReaderAndWriter conf;
+        if (!conf.readConfiguration(path.c_str()))
+            state.SkipWithError("cannot read the file");
+        for (const std::string& name : names) {
+            conf.getString(name.c_str(), value);
+            benchmark::DoNotOptimize(value);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+void BM_QSettings(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string path = filesOf(count).ini;
+    const QString qpath = QString::fromStdString(path);
+    std::vector<QString> keys;
+    for (int i = 0; i < count; ++i)
+        keys.push_back(QString::fromStdString(nameOf(i)));
+    long stamp = 1000000000;
+    for (auto _ : state) {
+        // QSettings keeps parsed files in a process-wide cache and parses again only when the file
+        // changed; a new modification time makes every round read the file like the first.
+        state.PauseTiming();
+        const timespec times[2] = {{stamp, 0}, {stamp, 0}};
+        ++stamp;
+        utimensat(AT_FDCWD, path.c_str(), times, 0);
+        state.ResumeTiming();
+        QSettings settings(qpath, QSettings::IniFormat);
+        for (const QString& key : keys) {
+            QString value = settings.value(key).toString();
+            benchmark::DoNotOptimize(value);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    for (const int size : kSizes)
+        b->Arg(size);
+    b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_ConfReader)->Apply(sizes);
+BENCHMARK(BM_QSettings)->Apply(sizes);
+
+} // namespace
+
+// Prints, from the medians of the repetitions, the time per entry of both readers at each size, how
+// many times QSettings takes ours, and how much the time per entry grows from the smallest file to
+// the largest (the target: at most 1.5, and QSettings slower at every size).
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    struct Collector : benchmark::ConsoleReporter {
+        std::map<std::string, std::map<int, double>> nsPerEntry; // reader -> size -> ns
+        void ReportRuns(const std::vector<Run>& runs) override {
+            ConsoleReporter::ReportRuns(runs);
+            for (const Run& run : runs) {
+                if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
+                    continue;
+                const std::string name = run.run_name.function_name;
+                const int size = std::stoi(run.run_name.args);
+                nsPerEntry[name][size] = run.GetAdjustedCPUTime() * 1e6 / size; // ms -> ns
+            }
+        }
+    } reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto& ours = reporter.nsPerEntry["BM_ConfReader"];
+    auto& peer = reporter.nsPerEntry["BM_QSettings"];
+    for (const int size : kSizes) {
+        if (ours.count(size) && peer.count(size))
+            std::printf("%6d entries: ours %.1f ns/entry, QSettings %.1f ns/entry, QSettings / ours: %.2f\n",
+                        size, ours[size], peer[size], peer[size] / ours[size]);
+    }
+    if (ours.count(kSizes.front()) && ours.count(kSizes.back()))
+        std::printf("ours, time per entry at %d / at %d: %.2f\n", kSizes.back(), kSizes.front(),
+                    ours[kSizes.back()] / ours[kSizes.front()]);
+    benchmark::Shutdown();
+    return 0;
+}
