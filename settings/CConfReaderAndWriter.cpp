@@ -46,13 +46,11 @@ template <typename T> void makeRoomForOne(std::vector<T>& list) {
         list.reserve(list.empty() ? 16 : list.size() * 2);
 }
 
-/// The position of the next comma from `start` on, or npos when there is none or it stands at
-/// `start` or at the end of the text.
+/// The position of the next comma from `start` on, or npos when there is none or it is the last
+/// character. (A comma at `start` leaves an empty component, which no number reader accepts.)
 std::size_t innerComma(const std::string& text, std::size_t start) {
     const std::size_t comma = text.find(',', start);
-    if (comma == std::string::npos || comma == start || comma + 1 == text.size())
-        return std::string::npos;
-    return comma;
+    return comma + 1 == text.size() ? std::string::npos : comma;
 }
 
 /// Reads "a,b,c" into three components with `read`, each as it lies between the commas.
@@ -208,48 +206,42 @@ bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
 }
 
 bool CConfReaderAndWriter::getString(const char* name, std::string& value) const {
-    const int index = _getVariableIndex(name);
-    if (index < 0)
+    const std::string* text = _valueOf(name);
+    if (text == nullptr)
         return false;
-    value = _values[static_cast<std::size_t>(index)];
+    value = *text;
     return true;
 }
 
 bool CConfReaderAndWriter::getBoolean(const char* name, bool& value) const {
-    const int index = _getVariableIndex(name);
-    if (index < 0)
+    const std::string* text = _valueOf(name);
+    if (text == nullptr)
         return false;
-    const std::string text = upperCased(_values[static_cast<std::size_t>(index)]);
-    if (text != "TRUE" && text != "FALSE")
+    const std::string upper = upperCased(*text);
+    if (upper != "TRUE" && upper != "FALSE")
         return false;
-    value = text == "TRUE";
+    value = upper == "TRUE";
     return true;
 }
 
 bool CConfReaderAndWriter::getInteger(const char* name, int& value) const {
-    const int index = _getVariableIndex(name);
-    return index >= 0 && tt::getValidInt(_values[static_cast<std::size_t>(index)], value);
+    const std::string* text = _valueOf(name);
+    return text != nullptr && tt::getValidInt(*text, value);
 }
 
 bool CConfReaderAndWriter::getFloat(const char* name, float& value) const {
-    const int index = _getVariableIndex(name);
-    return index >= 0 && tt::getValidFloat(_values[static_cast<std::size_t>(index)], value);
+    const std::string* text = _valueOf(name);
+    return text != nullptr && tt::getValidFloat(*text, value);
 }
 
 bool CConfReaderAndWriter::getFloatVector3(const char* name, float value[3]) const {
-    const int index = _getVariableIndex(name);
-    if (index < 0 || value == nullptr)
-        return false;
-    return readTriple(_values[static_cast<std::size_t>(index)], value,
-                      [](const std::string& text, float& out) { return tt::getValidFloat(text, out); });
+    const std::string* text = _valueOf(name);
+    return text != nullptr && value != nullptr && readTriple(*text, value, tt::getValidFloat);
 }
 
 bool CConfReaderAndWriter::getIntVector3(const char* name, int value[3]) const {
-    const int index = _getVariableIndex(name);
-    if (index < 0 || value == nullptr)
-        return false;
-    return readTriple(_values[static_cast<std::size_t>(index)], value,
-                      [](const std::string& text, int& out) { return tt::getValidInt(text, out); });
+    const std::string* text = _valueOf(name);
+    return text != nullptr && value != nullptr && readTriple(*text, value, tt::getValidInt);
 }
 
 bool CConfReaderAndWriter::addString(const char* name, const std::string& value, const char* comment) {
@@ -285,6 +277,11 @@ bool CConfReaderAndWriter::addRandomLine(const char* line) {
 
 int CConfReaderAndWriter::_getVariableIndex(const char* name) const {
     return name != nullptr ? _positionOf(name) : -1;
+}
+
+const std::string* CConfReaderAndWriter::_valueOf(const char* name) const {
+    const int position = _getVariableIndex(name);
+    return position >= 0 ? &_values[static_cast<std::size_t>(position)] : nullptr;
 }
 
 int CConfReaderAndWriter::_positionOf(std::string_view name) const {

@@ -55,6 +55,8 @@ private:
     int _getVariableIndex(const char* name) const;
     /// The same for a name that may hold NUL bytes.
     int _positionOf(std::string_view name) const;
+    /// The value text of the first entry of that name, or null.
+    const std::string* _valueOf(const char* name) const;
     bool _add(const char* name, std::string value, const char* comment);
     /// Appends an entry, keeping the lists and the index in step: either everything is appended or
     /// nothing changes. With `replaced`, an entry of the same name is marked there as removed and
