@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -107,7 +108,7 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         return false;
     // A name read again is only marked here and the gaps are closed once at the end, which keeps
     // reading linear however many names repeat.
-    std::vector<bool> removed;
+    ReadState reading;
     bool result = false;
     try {
         VFile file(filename, VFile::READ | VFile::SHARE_DENY_NONE);
@@ -115,18 +116,19 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         unsigned int bytesRead = 0;
         std::string line;
         while (archive.readSingleLine(bytesRead, line, false))
-            _readLine(line, removed);
+            _readLine(line, reading);
         archive.close();
         file.close();
         result = true;
     } catch (const std::exception& e) {
         VFile::reportAndHandleFileExceptionError(e);
     }
-    _dropRemoved(removed);
+    _indexPending(reading);
+    _dropRemoved(reading.removed);
     return result;
 }
 
-void CConfReaderAndWriter::_readLine(std::string& line, std::vector<bool>& removed) {
+void CConfReaderAndWriter::_readLine(std::string& line, ReadState& reading) {
     tt::removeComments(line);
     const std::size_t equal = line.find('=');
     if (equal == std::string::npos || equal == 0 || equal + 1 == line.size())
@@ -136,7 +138,25 @@ void CConfReaderAndWriter::_readLine(std::string& line, std::vector<bool>& remov
     if (!tt::removeSpacesAtBeginningAndEnd(name) || !tt::removeSpacesAtBeginningAndEnd(value) ||
         name.find(' ') != std::string::npos)
         return;
-    _append(std::move(name), std::move(value), std::string(), &removed);
+    _reserveEntry(reading.pending ? 2 : 1);
+    if (reading.removed.size() < _variables.size())
+        reading.removed.resize(_variables.size()); // room to mark any entry before the new one
+    // Nothing below can fail.
+    const std::uint32_t hash = _hashOf(name);
+    __builtin_prefetch(&_index[hash & (_index.size() - 1)]);
+    _indexPending(reading);
+    _variables.push_back(std::move(name));
+    _values.push_back(std::move(value));
+    _comments.emplace_back();
+    reading.pending = true;
+    reading.pendingHash = hash;
+}
+
+void CConfReaderAndWriter::_indexPending(ReadState& reading) noexcept {
+    if (!reading.pending)
+        return;
+    _indexEntry(_variables.size() - 1, reading.pendingHash, &reading.removed);
+    reading.pending = false;
 }
 
 void CConfReaderAndWriter::_dropRemoved(const std::vector<bool>& removed) noexcept {
@@ -271,7 +291,7 @@ bool CConfReaderAndWriter::addIntVector3(const char* name, const int value[3], c
 bool CConfReaderAndWriter::addRandomLine(const char* line) {
     if (_variables.size() >= kMaxEntries)
         return false;
-    _append(std::string(), std::string(), textOrEmpty(line), nullptr);
+    _append(std::string(), std::string(), textOrEmpty(line));
     return true;
 }
 
@@ -291,35 +311,30 @@ int CConfReaderAndWriter::_positionOf(std::string_view name) const {
 bool CConfReaderAndWriter::_add(const char* name, std::string value, const char* comment) {
     if (name == nullptr || _getVariableIndex(name) >= 0 || _variables.size() >= kMaxEntries)
         return false;
-    _append(name, std::move(value), textOrEmpty(comment), nullptr);
+    _append(name, std::move(value), textOrEmpty(comment));
     return true;
 }
 
-void CConfReaderAndWriter::_append(std::string name, std::string value, std::string comment,
-                                   std::vector<bool>* replaced) {
-    if (_variables.size() >= kMaxEntries)
-        throw std::length_error("too many entries");
-    _reserveIndexSlot();
-    makeRoomForOne(_variables);
-    makeRoomForOne(_values);
-    makeRoomForOne(_comments);
-    const std::int32_t position = static_cast<std::int32_t>(_variables.size());
-    const std::uint32_t hash = _hashOf(name);
-    _IndexSlot& slot = _index[_slotOf(name, hash)];
-    const std::int32_t earlier = slot.position;
-    if (earlier >= 0 && replaced != nullptr && replaced->size() <= static_cast<std::size_t>(earlier))
-        replaced->resize(static_cast<std::size_t>(position));
+void CConfReaderAndWriter::_append(std::string name, std::string value, std::string comment) {
+    _reserveEntry(1);
     // Nothing below can fail.
-    if (earlier < 0) {
-        slot = {hash, position};
-        ++_indexed;
-    } else if (replaced != nullptr) {
-        (*replaced)[static_cast<std::size_t>(earlier)] = true;
-        slot.position = position;
-    }
+    const std::uint32_t hash = _hashOf(name);
     _variables.push_back(std::move(name));
     _values.push_back(std::move(value));
     _comments.push_back(std::move(comment));
+    _indexEntry(_variables.size() - 1, hash, nullptr);
+}
+
+void CConfReaderAndWriter::_indexEntry(std::size_t position, std::uint32_t hash,
+                                       std::vector<bool>* replaced) noexcept {
+    IndexSlot& slot = _index[_slotOf(_variables[position], hash)];
+    if (slot.position < 0) {
+        slot = {hash, static_cast<std::int32_t>(position)};
+        ++_indexed;
+    } else if (replaced != nullptr) {
+        (*replaced)[static_cast<std::size_t>(slot.position)] = true;
+        slot.position = static_cast<std::int32_t>(position);
+    }
 }
 
 std::uint32_t CConfReaderAndWriter::_hashOf(std::string_view name) {
@@ -336,12 +351,20 @@ std::size_t CConfReaderAndWriter::_slotOf(std::string_view name, std::uint32_t h
     return slot;
 }
 
-void CConfReaderAndWriter::_reserveIndexSlot() {
-    if ((_indexed + 1) * 2 <= _index.size())
+void CConfReaderAndWriter::_reserveEntry(std::size_t names) {
+    if (_variables.size() >= kMaxEntries)
+        throw std::length_error("too many entries");
+    makeRoomForOne(_variables);
+    makeRoomForOne(_values);
+    makeRoomForOne(_comments);
+    std::size_t size = std::max<std::size_t>(_index.size(), 16);
+    while ((_indexed + names) * 2 > size)
+        size *= 2;
+    if (size == _index.size())
         return;
-    std::vector<_IndexSlot> larger(_index.empty() ? 16 : _index.size() * 2, _IndexSlot{0, -1});
-    const std::size_t mask = larger.size() - 1;
-    for (const _IndexSlot& old : _index) {
+    std::vector<IndexSlot> larger(size, IndexSlot{0, -1});
+    const std::size_t mask = size - 1;
+    for (const IndexSlot& old : _index) {
         if (old.position < 0)
             continue;
         std::size_t slot = old.hash & mask;

@@ -58,31 +58,45 @@ private:
     /// The value text of the first entry of that name, or null.
     const std::string* _valueOf(const char* name) const;
     bool _add(const char* name, std::string value, const char* comment);
-    /// Appends an entry, keeping the lists and the index in step: either everything is appended or
-    /// nothing changes. With `replaced`, an entry of the same name is marked there as removed and
-    /// the name is indexed at the new entry; without it, a name keeps its first position.
-    void _append(std::string name, std::string value, std::string comment, std::vector<bool>* replaced);
-    /// Takes one line of a file: an entry when it holds one, replacing an entry of the same name.
-    void _readLine(std::string& line, std::vector<bool>& removed);
+    /// Appends an entry and indexes it unless its name is indexed already; either everything is
+    /// appended or nothing changes.
+    void _append(std::string name, std::string value, std::string comment);
+
+    /// What a read keeps from line to line: the entries to drop at its end, and the last entry
+    /// read, which is indexed only after the next line so that its index slot is fetched from
+    /// memory meanwhile.
+    struct ReadState {
+        std::vector<bool> removed;
+        bool pending = false;
+        std::uint32_t pendingHash = 0;
+    };
+    /// Takes one line of a file: an entry when it holds one.
+    void _readLine(std::string& line, ReadState& reading);
+    /// Indexes the pending entry of a read, replacing an entry of the same name.
+    void _indexPending(ReadState& reading) noexcept;
     /// Drops the entries marked removed, closing the gaps, and moves the index along.
     void _dropRemoved(const std::vector<bool>& removed) noexcept;
 
     /// One place of the index: a name's hash and the position of its first entry (-1: unused).
-    struct _IndexSlot {
+    struct IndexSlot {
         std::uint32_t hash;
         std::int32_t position;
     };
     static std::uint32_t _hashOf(std::string_view name);
     /// The slot holding the name, or the unused slot where it belongs; the index must not be empty.
     std::size_t _slotOf(std::string_view name, std::uint32_t hash) const;
-    /// Makes room in the index for one more name.
-    void _reserveIndexSlot();
+    /// Makes room for one more entry in the lists and for `names` more names in the index.
+    void _reserveEntry(std::size_t names);
+    /// Indexes the entry at `position`, for which room is reserved. With `replaced`, an entry of the
+    /// same name is marked there as removed and the name moves to the new entry; without it, a
+    /// name keeps its first position.
+    void _indexEntry(std::size_t position, std::uint32_t hash, std::vector<bool>* replaced) noexcept;
 
     std::vector<std::string> _variables;
     std::vector<std::string> _values;
     std::vector<std::string> _comments;
     /// Open-addressing hash table over the names (at most half full, its size a power of two), so
     /// that lookups and duplicate checks do not search the lists.
-    std::vector<_IndexSlot> _index;
+    std::vector<IndexSlot> _index;
     std::size_t _indexed = 0;
 };
