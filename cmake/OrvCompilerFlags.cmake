@@ -7,3 +7,8 @@ if(ORV_SANITIZERS)
     add_compile_options(-fsanitize=${ORV_SANITIZERS} -fno-omit-frame-pointer -fno-sanitize-recover=all)
     add_link_options(-fsanitize=${ORV_SANITIZERS})
 endif()
+if(ORV_BUILD_FUZZ)
+    # Coverage for libFuzzer in every target; the fuzz programs link the fuzzer's main.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    add_link_options(-fsanitize=fuzzer-no-link)
+endif()

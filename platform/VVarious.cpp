@@ -1,7 +1,13 @@
 #include "platform/VVarious.h"
 
+#include "util/ttNames.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QLibrary>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <cerrno>
 #include <memory>
@@ -28,6 +34,26 @@ std::string currentFolder() {
 std::string fileNameOf(const std::string& fullPath) {
     const std::size_t slash = fullPath.rfind('/');
     return slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
+}
+
+/// The program as it is started: "@" drops itself, a name without a slash is looked for in the
+/// working folder, anything else is used as given.
+std::string programPath(const std::string& program) {
+    if (program.empty())
+        return program;
+    if (program.front() == '@')
+        return program.substr(1);
+    if (program.find('/') == std::string::npos)
+        return "./" + program;
+    return program;
+}
+
+QStringList splitArguments(std::string arguments) {
+    QStringList result;
+    std::string word;
+    while (tt::extractSpaceSeparatedWord(arguments, word))
+        result.append(QString::fromLocal8Bit(word.data(), static_cast<int>(word.size())));
+    return result;
 }
 
 } // namespace
@@ -95,6 +121,19 @@ void* VVarious::resolveLibraryFuncName(QLibrary* library, const char* funcName) 
     if (library == nullptr || funcName == nullptr)
         return nullptr;
     return reinterpret_cast<void*>(library->resolve(funcName));
+}
+
+bool VVarious::executeExternalApplication(const std::string& program, const std::string& arguments,
+                                          const std::string& switchToDirectory, int /*showFlag*/) {
+    const std::string path = programPath(program);
+    if (path.empty())
+        return false;
+    // A working folder that is not there would leave the program running in this process's
+    // folder instead, so it is refused rather than started somewhere unexpected.
+    const QString folder = QFile::decodeName(switchToDirectory.c_str());
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        return false;
+    return QProcess::startDetached(QFile::decodeName(path.c_str()), splitArguments(arguments), folder);
 }
 
 bool VVarious::copyTextToClipboard(const std::string& /*text*/) {

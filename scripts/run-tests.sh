@@ -14,6 +14,9 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZERS=address,undef
     -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=ON >/dev/null
 cmake --build build-test -j2
 
+# Every fuzz target for a short, fixed budget: a crash fails the run.
+bash scripts/run-fuzz.sh
+
 # The library as callers get it: install tree, CMake package, pkg-config, Debian package.
 bash scripts/check-install.sh
 

@@ -1,29 +1,17 @@
 #include "platform/VDateTime.h"
 
-#include <QCoreApplication>
+#include "common/FreshProcess.h"
+
 #include <QDateTime>
-#include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 namespace {
-
-// Runs one disabled test of this program in a process of its own, where no clock has started yet.
-void runInFreshProcess(const char* testName) {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(
-        QCoreApplication::applicationFilePath(),
-        {"--gtest_also_run_disabled_tests", QString("--gtest_filter=VDateTimeFreshProcess.") + testName});
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QByteArray output = child.readAll();
-    EXPECT_EQ(child.exitCode(), 0) << output.constData();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.constData();
-}
 
 TEST(VDateTimeFreshProcess, DISABLED_SharedClockStartsAtFirstCall) {
     const int first = VDateTime::getTimeInMs();
@@ -62,8 +50,9 @@ TEST(VDateTimeClocks, FirstCallsInAFreshProcess) {
     for (const char* name :
          {"DISABLED_SharedClockStartsAtFirstCall", "DISABLED_DifferenceAsFirstCallStartsTheClock",
           "DISABLED_TimeOfDayClockStartsAtItsFirstCall"}) {
-        SCOPED_TRACE(name);
-        runInFreshProcess(name);
+        std::string output;
+        EXPECT_TRUE(orvtest::runTestInFreshProcess(std::string("VDateTimeFreshProcess.") + name, output))
+            << output;
     }
 }
 

@@ -195,4 +195,86 @@ TEST(VVariousTest, copyingToTheClipboardReportsSuccess) {
     EXPECT_TRUE(VVarious::copyTextToClipboard(""));
 }
 
+/// What the recorder program wrote to record, waiting for it up to ten seconds; "<none>" if nothing.
+std::string waitForRecord(const std::string& record) {
+    for (int i = 0; i < 1000; ++i) {
+        QFile in(QString::fromStdString(record));
+        if (in.open(QIODevice::ReadOnly))
+            return in.readAll().toStdString();
+        usleep(10000);
+    }
+    return "<none>";
+}
+
+const char* const kRecorder = "orvArgRecorder";
+
+TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
+    FileTree tree;
+    tree.folder("work");
+    tree.folder("bin");
+    tree.folder("empty");
+    for (const char* folder : {"work", "bin"})
+        ASSERT_TRUE(
+            QFile::copy(ORV_ARG_RECORDER_PATH, QString::fromStdString(tree.path(folder) + "/" + kRecorder)));
+    const std::string inBin = tree.path("bin") + "/" + kRecorder;
+    struct Row {
+        const char* name;
+        std::string program, arguments, folder;
+        bool started;
+        std::string record;
+    };
+    const std::vector<Row> rows = {
+        {"bare name looked for in the working folder", kRecorder, "a b", tree.path("work"), true,
+         tree.path("work") + "\n[a]\n[b]\n"},
+        {"bare name missing from the working folder", kRecorder, "a", tree.path("empty"), false, "<none>"},
+        {"path with a slash used as given", inBin, "x", tree.path("empty"), true,
+         tree.path("empty") + "\n[x]\n"},
+        {"relative path from the working folder", "../bin/" + std::string(kRecorder), "", tree.path("work"),
+         true, tree.path("work") + "\n"},
+        {"at sign dropped, path used as given", "@" + inBin, "y", tree.path("work"), true,
+         tree.path("work") + "\n[y]\n"},
+        {"at sign: a bare name is not looked for in the working folder", "@" + std::string(kRecorder), "",
+         tree.path("work"), false, "<none>"},
+        {"runs of blanks and tabs", inBin, " \t one  \t\ttwo   three\t ", tree.path("work"), true,
+         tree.path("work") + "\n[one]\n[two]\n[three]\n"},
+        {"no quoting", inBin, "\"a b\" c\\ d", tree.path("work"), true,
+         tree.path("work") + "\n[\"a]\n[b\"]\n[c\\]\n[d]\n"},
+        {"blank arguments give none", inBin, " \t ", tree.path("work"), true, tree.path("work") + "\n"},
+        {"empty program", "", "a", tree.path("work"), false, "<none>"},
+        {"at sign alone", "@", "a", tree.path("work"), false, "<none>"},
+        {"missing working folder", inBin, "a", tree.path("missing"), false, "<none>"},
+        {"a file as working folder", inBin, "a", inBin, false, "<none>"},
+    };
+    int index = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string record = tree.path("record" + std::to_string(index++));
+        ASSERT_EQ(setenv("ORV_ARG_RECORD", record.c_str(), 1), 0);
+        EXPECT_EQ(VVarious::executeExternalApplication(row.program, row.arguments, row.folder, 0),
+                  row.started);
+        EXPECT_EQ(row.started ? waitForRecord(record) : tree.read("record" + std::to_string(index - 1)),
+                  row.started ? row.record : "<missing>");
+    }
+    unsetenv("ORV_ARG_RECORD");
+}
+
+TEST(VVariousTest, externalProgramWithoutAFolderRunsInOurs) {
+    const orvtest::IsolatedResult result = orvtest::runIsolated(
+        [] {
+            if (!QFile::copy(ORV_ARG_RECORDER_PATH, kRecorder))
+                return 2;
+            char folder[4096];
+            if (getcwd(folder, sizeof(folder)) == nullptr || setenv("ORV_ARG_RECORD", "record", 1) != 0)
+                return 3;
+            const bool started = VVarious::executeExternalApplication(kRecorder, "only", "", 7);
+            const std::string record = waitForRecord(std::string(folder) + "/record");
+            std::printf("%d %d %s", started, record.rfind(std::string(folder) + "\n", 0) == 0,
+                        record.substr(record.find('\n') + 1).c_str());
+            return 0;
+        },
+        {""});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, "1 1 [only]\n");
+}
+
 } // namespace
