@@ -1,5 +1,6 @@
 // Reading a configuration file and asking for every entry once, beside QSettings reading the same
 // entries from an INI file, on 1,000, 10,000 and 100,000 entries.
+#include "bench/BenchSupport.h"
 #include "settings/CConfReaderAndWriter.h"
 
 #include <QFile>
@@ -109,34 +110,42 @@ BENCHMARK(BM_QSettings)->Apply(sizes);
 
 } // namespace
 
+/// Also remembers the median time per entry of each run, for the growth from the smallest file to
+/// the largest.
+class EntryReporter : public orvbench::RatioReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        RatioReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
+                continue;
+            const int size = std::stoi(run.run_name.args);
+            nsPerEntry[run.run_name.function_name][size] = run.GetAdjustedCPUTime() * 1e6 / size; // ms -> ns
+        }
+    }
+
+    std::map<std::string, std::map<int, double>> nsPerEntry; ///< benchmark -> entries -> ns per entry
+};
+
 // Prints, from the medians of the repetitions, the time per entry of both readers at each size, how
-// many times QSettings takes ours, and how much the time per entry grows from the smallest file to
-// the largest (the target: at most 1.5, and QSettings slower at every size).
+// many times QSettings takes ours, and how much our time per entry grows from the smallest file to
+// the largest (the targets: QSettings slower at every size, a growth of at most 1.5).
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    struct Collector : benchmark::ConsoleReporter {
-        std::map<std::string, std::map<int, double>> nsPerEntry; // reader -> size -> ns
-        void ReportRuns(const std::vector<Run>& runs) override {
-            ConsoleReporter::ReportRuns(runs);
-            for (const Run& run : runs) {
-                if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
-                    continue;
-                const std::string name = run.run_name.function_name;
-                const int size = std::stoi(run.run_name.args);
-                nsPerEntry[name][size] = run.GetAdjustedCPUTime() * 1e6 / size; // ms -> ns
-            }
-        }
-    } reporter;
+    EntryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& ours = reporter.nsPerEntry["BM_ConfReader"];
     auto& peer = reporter.nsPerEntry["BM_QSettings"];
     for (const int size : kSizes) {
+        const std::string arg = "/" + std::to_string(size);
         if (ours.count(size) && peer.count(size))
-            std::printf("%6d entries: ours %.1f ns/entry, QSettings %.1f ns/entry, QSettings / ours: %.2f\n",
-                        size, ours[size], peer[size], peer[size] / ours[size]);
+            std::printf("%6d entries: ours %.1f ns/entry, QSettings %.1f ns/entry\n", size, ours[size],
+                        peer[size]);
+        reporter.printRatio("QSettings / ours, " + std::to_string(size) + " entries", "BM_QSettings" + arg,
+                            "BM_ConfReader" + arg);
     }
     if (ours.count(kSizes.front()) && ours.count(kSizes.back()))
-        std::printf("ours, time per entry at %d / at %d: %.2f\n", kSizes.back(), kSizes.front(),
+        std::printf("ours, time per entry at %d / at %d entries: %.2f\n", kSizes.back(), kSizes.front(),
                     ours[kSizes.back()] / ours[kSizes.front()]);
     benchmark::Shutdown();
     return 0;
