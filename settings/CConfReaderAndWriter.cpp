@@ -14,6 +14,7 @@
 #include <charconv>
 #include <climits>
 #include <functional>
+#include <new>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -21,6 +22,8 @@
 namespace {
 
 constexpr std::size_t kMaxEntries = INT_MAX;
+/// How many entries of a file are read before room is made for the rest of it.
+constexpr std::size_t kSampleEntries = 64;
 
 std::string numberText(int value) {
     char buffer[16];
@@ -115,8 +118,15 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         VArchive archive(&file, VArchive::LOAD);
         unsigned int bytesRead = 0;
         std::string line;
-        while (archive.readSingleLine(bytesRead, line, false))
+        const std::size_t before = _variables.size();
+        bool planned = false;
+        while (archive.readSingleLine(bytesRead, line, false)) {
             _readLine(line, reading);
+            if (!planned && _variables.size() - before == kSampleEntries) {
+                _reserveForRestOfFile(kSampleEntries, bytesRead, file.getLength());
+                planned = true;
+            }
+        }
         archive.close();
         file.close();
         result = true;
@@ -357,6 +367,29 @@ void CConfReaderAndWriter::_reserveEntry(std::size_t names) {
     makeRoomForOne(_variables);
     makeRoomForOne(_values);
     makeRoomForOne(_comments);
+    _reserveIndex(names);
+}
+
+void CConfReaderAndWriter::_reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
+                                                 std::uint64_t length) noexcept {
+    if (bytesSoFar == 0 || length <= bytesSoFar)
+        return;
+    const std::uint64_t rest = length - bytesSoFar;
+    const std::uint64_t more = std::min(rest * entriesSoFar / bytesSoFar, rest / 32);
+    if (more > kMaxEntries - _variables.size())
+        return;
+    const std::size_t total = _variables.size() + static_cast<std::size_t>(more);
+    try {
+        _variables.reserve(total);
+        _values.reserve(total);
+        _comments.reserve(total);
+        _reserveIndex(static_cast<std::size_t>(more) + 1); // + 1 for an entry not yet indexed
+    } catch (const std::bad_alloc&) {
+        // The lists grow step by step instead.
+    }
+}
+
+void CConfReaderAndWriter::_reserveIndex(std::size_t names) {
     std::size_t size = std::max<std::size_t>(_index.size(), 16);
     while ((_indexed + names) * 2 > size)
         size *= 2;

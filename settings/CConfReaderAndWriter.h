@@ -87,6 +87,13 @@ private:
     std::size_t _slotOf(std::string_view name, std::uint32_t hash) const;
     /// Makes room for one more entry in the lists and for `names` more names in the index.
     void _reserveEntry(std::size_t names);
+    /// Makes room in the index for `names` more names.
+    void _reserveIndex(std::size_t names);
+    /// Makes room at once for the entries that the rest of a file holds at the rate of its first
+    /// ones, so that a large file is not copied from list to ever larger list; at most one entry
+    /// per 32 bytes is planned for, and a failure to find the memory is ignored.
+    void _reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
+                               std::uint64_t length) noexcept;
     /// Indexes the entry at `position`, for which room is reserved. With `replaced`, an entry of the
     /// same name is marked there as removed and the name moves to the new entry; without it, a
     /// name keeps its first position.

@@ -373,6 +373,33 @@ TEST(CConfReaderAndWriterTest, manyRepeatedNamesKeepTheirLatestValueAndPlace) {
     }
 }
 
+TEST(CConfReaderAndWriterTest, filesWhoseLinesChangeLengthAreReadWhole) {
+    // Room for a large file is planned from its first lines: these files mislead that plan both ways.
+    struct Row {
+        const char* name;
+        std::size_t firstLength, restLength;
+    };
+    const std::vector<Row> rows = {{"long lines first", 300, 1}, {"short lines first", 1, 300}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string file, expected;
+        for (int i = 0; i < 3000; ++i) {
+            const std::string line =
+                "k" + std::to_string(i) + " = " + std::string(i < 64 ? row.firstLength : row.restLength, 'v');
+            file += line + "\n";
+            expected += line + "\r\n";
+        }
+        CConfReaderAndWriter conf;
+        ASSERT_TRUE(conf.addString("held", "1", ""));
+        ASSERT_TRUE(readBytes(conf, file));
+        std::string value;
+        EXPECT_TRUE(conf.getString("k2999", value));
+        EXPECT_EQ(value, std::string(row.restLength, 'v'));
+        EXPECT_TRUE(conf.getString("held", value));
+        EXPECT_EQ(written(conf), "held = 1\r\n" + expected);
+    }
+}
+
 TEST(CConfReaderAndWriterTest, everyValueTypeSurvivesWritingAndReading) {
     const float floats[3] = {0.1f, -kInf, 3.4028235e38f};
     const int ints[3] = {INT32_MIN, 0, INT32_MAX};
