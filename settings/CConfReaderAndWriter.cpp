@@ -134,7 +134,7 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         VFile::reportAndHandleFileExceptionError(e);
     }
     _indexPending(reading);
-    _dropRemoved(reading.removed);
+    _dropRemoved(reading);
     return result;
 }
 
@@ -165,16 +165,19 @@ void CConfReaderAndWriter::_readLine(std::string& line, ReadState& reading) {
 void CConfReaderAndWriter::_indexPending(ReadState& reading) noexcept {
     if (!reading.pending)
         return;
-    _indexEntry(_variables.size() - 1, reading.pendingHash, &reading.removed);
+    const int replaced = _indexEntry(_variables.size() - 1, reading.pendingHash, true);
     reading.pending = false;
+    if (replaced < 0)
+        return;
+    reading.removed[static_cast<std::size_t>(replaced)] = true;
+    reading.firstRemoved = std::min(reading.firstRemoved, static_cast<std::size_t>(replaced));
 }
 
-void CConfReaderAndWriter::_dropRemoved(const std::vector<bool>& removed) noexcept {
-    if (removed.empty())
-        return;
+void CConfReaderAndWriter::_dropRemoved(const ReadState& reading) noexcept {
+    const std::vector<bool>& removed = reading.removed;
     const std::size_t mask = _index.size() - 1;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < _variables.size(); ++i) {
+    std::size_t kept = reading.firstRemoved;
+    for (std::size_t i = kept; i < _variables.size(); ++i) {
         if (i < removed.size() && removed[i])
             continue;
         if (kept != i) {
@@ -192,6 +195,8 @@ void CConfReaderAndWriter::_dropRemoved(const std::vector<bool>& removed) noexce
         }
         ++kept;
     }
+    if (kept >= _variables.size())
+        return; // nothing was removed
     _variables.resize(kept);
     _values.resize(kept);
     _comments.resize(kept);
@@ -332,19 +337,21 @@ void CConfReaderAndWriter::_append(std::string name, std::string value, std::str
     _variables.push_back(std::move(name));
     _values.push_back(std::move(value));
     _comments.push_back(std::move(comment));
-    _indexEntry(_variables.size() - 1, hash, nullptr);
+    _indexEntry(_variables.size() - 1, hash, false);
 }
 
-void CConfReaderAndWriter::_indexEntry(std::size_t position, std::uint32_t hash,
-                                       std::vector<bool>* replaced) noexcept {
+int CConfReaderAndWriter::_indexEntry(std::size_t position, std::uint32_t hash, bool replace) noexcept {
     IndexSlot& slot = _index[_slotOf(_variables[position], hash)];
     if (slot.position < 0) {
         slot = {hash, static_cast<std::int32_t>(position)};
         ++_indexed;
-    } else if (replaced != nullptr) {
-        (*replaced)[static_cast<std::size_t>(slot.position)] = true;
-        slot.position = static_cast<std::int32_t>(position);
+        return -1;
     }
+    if (!replace)
+        return -1;
+    const int earlier = slot.position;
+    slot.position = static_cast<std::int32_t>(position);
+    return earlier;
 }
 
 std::uint32_t CConfReaderAndWriter::_hashOf(std::string_view name) {

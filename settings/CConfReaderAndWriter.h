@@ -67,6 +67,7 @@ private:
     /// memory meanwhile.
     struct ReadState {
         std::vector<bool> removed;
+        std::size_t firstRemoved = SIZE_MAX;
         bool pending = false;
         std::uint32_t pendingHash = 0;
     };
@@ -75,7 +76,7 @@ private:
     /// Indexes the pending entry of a read, replacing an entry of the same name.
     void _indexPending(ReadState& reading) noexcept;
     /// Drops the entries marked removed, closing the gaps, and moves the index along.
-    void _dropRemoved(const std::vector<bool>& removed) noexcept;
+    void _dropRemoved(const ReadState& reading) noexcept;
 
     /// One place of the index: a name's hash and the position of its first entry (-1: unused).
     struct IndexSlot {
@@ -94,10 +95,10 @@ private:
     /// per 32 bytes is planned for, and a failure to find the memory is ignored.
     void _reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
                                std::uint64_t length) noexcept;
-    /// Indexes the entry at `position`, for which room is reserved. With `replaced`, an entry of the
-    /// same name is marked there as removed and the name moves to the new entry; without it, a
-    /// name keeps its first position.
-    void _indexEntry(std::size_t position, std::uint32_t hash, std::vector<bool>* replaced) noexcept;
+    /// Indexes the entry at `position`, for which room is reserved; a name indexed already keeps its
+    /// first position unless `replace`, which moves the name to the new entry and returns the
+    /// position it had (-1 otherwise).
+    int _indexEntry(std::size_t position, std::uint32_t hash, bool replace) noexcept;
 
     std::vector<std::string> _variables;
     std::vector<std::string> _values;
