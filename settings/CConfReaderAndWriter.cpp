@@ -82,21 +82,17 @@ std::string textOrEmpty(const char* text) {
     return text != nullptr ? std::string(text) : std::string();
 }
 
-std::string quoted(const QString& path) {
-    return "\"" + path.toStdString() + "\"";
-}
-
 /// The reason of the last failed system call, or `fallback` when none was recorded.
 std::string systemReason(int code, const QString& fallback) {
     return code != 0 ? std::generic_category().message(code) : fallback.toStdString();
 }
 
 /// Writes all bytes or throws with the reason.
-void writeAll(QSaveFile& file, const std::string& bytes) {
+void writeAll(QSaveFile& file, const std::string& bytes, const std::string& quotedName) {
     errno = 0;
     const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (written != static_cast<qint64>(bytes.size()))
-        throw std::runtime_error("cannot write " + quoted(file.fileName()) + ": " +
+        throw std::runtime_error("cannot write " + quotedName + ": " +
                                  systemReason(errno, file.errorString()));
 }
 
@@ -208,10 +204,11 @@ bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
     try {
         // The new content goes to a temporary file beside the old one, which replaces the old file
         // only once everything is written; the temporary file is removed on every failure.
+        const std::string quotedName = "\"" + std::string(filename) + "\"";
         QSaveFile file(QFile::decodeName(filename));
         QDir().mkpath(QFileInfo(file.fileName()).path()); // a failure shows when opening
         if (!file.open(QIODevice::WriteOnly))
-            throw std::runtime_error("cannot open " + quoted(file.fileName()) +
+            throw std::runtime_error("cannot open " + quotedName +
                                      " for writing: " + file.errorString().toStdString());
         std::string line;
         for (std::size_t i = 0; i < _variables.size(); ++i) {
@@ -223,15 +220,15 @@ bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
                     line += " // " + _comments[i];
             }
             line += "\r\n";
-            writeAll(file, line);
+            writeAll(file, line, quotedName);
         }
         // A write that the system cut short can go unnoticed by commit(), so the flush is checked.
         errno = 0;
         if (!file.flush())
-            throw std::runtime_error("cannot write " + quoted(file.fileName()) + ": " +
+            throw std::runtime_error("cannot write " + quotedName + ": " +
                                      systemReason(errno, file.errorString()));
         if (!file.commit())
-            throw std::runtime_error("cannot replace " + quoted(file.fileName()) + ": " +
+            throw std::runtime_error("cannot replace " + quotedName + ": " +
                                      file.errorString().toStdString());
         return true;
     } catch (const std::exception& e) {
