@@ -39,7 +39,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The public headers include Qt Core's.
+# The public headers include Qt Core's and Qt Network's.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qtbase5-dev")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 include(CPack)

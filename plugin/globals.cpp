@@ -13,4 +13,5 @@ std::string serializationVersion;
 std::string compilerStr;
 std::string buildDateStr;
 std::string qtVersionStr;
+CUpdateCheck* updateCheck = nullptr;
 }

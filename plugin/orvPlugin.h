@@ -4,6 +4,8 @@
 
 #include <string>
 
+class CUpdateCheck;
+
 extern "C" {
 
 // The frame's state, written by simStart, orvPlugin_init and orvPlugin_setHld.
@@ -19,6 +21,8 @@ extern std::string serializationVersion;
 extern std::string compilerStr;
 extern std::string buildDateStr;
 extern std::string qtVersionStr;
+/// The update checker, owned; it exists from command 4 to command 5 (Quelt edition only).
+extern CUpdateCheck* updateCheck;
 
 /// Loads and binds the host library; 1 when the plugin started, 0 when it refused (a message says why).
 unsigned char simStart(void* reservedPointer, int reservedInt);

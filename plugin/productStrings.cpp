@@ -3,6 +3,7 @@
 #include "orvBuildConfig.h"
 #include "plugin/hostConstants_p.h"
 #include "plugin/orvPlugin.h"
+#include "plugin/updateCommands_p.h"
 
 namespace orv {
 namespace {
@@ -67,6 +68,8 @@ std::string productString(int key) {
         return aboutTitle() + "...";
     case 7:
         return "Credits...";
+    case 9:
+        return takeUpdateNotice();
     case 11:
         return "Zembrix Crash";
     case 12:

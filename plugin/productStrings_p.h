@@ -9,7 +9,7 @@ namespace orv {
 std::string aboutTitle();
 /// The About text built from the host's version data.
 std::string aboutText();
-/// The product string for key; empty for keys without a value (key 9 is the update notice).
+/// The product string for key; empty for keys without a value (key 9 hands out the kept update notice).
 std::string productString(int key);
 
 } // namespace orv

@@ -1,5 +1,7 @@
 #include "StandinOptions.h"
 
+#include "StandinReplies.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -58,7 +60,13 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
             options.pluginPath = value;
         else if (option == "--host-library")
             options.hostLibrary = value;
-        else {
+        else if (option == "--update-server") {
+            options.updateServer = value;
+            ok = !options.updateServer.empty();
+        } else if (option == "--reply") {
+            options.reply = value;
+            ok = isKnownReply(options.reply);
+        } else {
             error = "unknown option: " + option;
             return false;
         }
@@ -76,7 +84,10 @@ std::string standinHelpText(const char* programName) {
     text += R"( [options]
 
 Plays the Zembrix host for the Orv plugin: puts the stand-in host library in a working folder,
-loads the plugin, starts and initialises it, and prints the About box and every product string.
+loads the plugin, starts and initialises it, prints the About box and every product string, and
+runs the update check (commands 4 and 6, the event loop until the answer or the time-out, the
+notice of key 9, command 5) against its own loopback update server or the one named.
+The check runs at most once a day: keep the working folder (--workdir) to see it skipped.
 
 Options:
   --edition quelt|custom   edition code passed to the plugin (1 or -1; default quelt)
@@ -85,6 +96,15 @@ Options:
   --workdir DIR            working folder to use and keep (default: a fresh temporary folder)
   --plugin PATH            plugin library to load (default: the one built beside this program)
   --host-library PATH      stand-in host library to copy into the working folder
+  --update-server URL      update server to ask (default: a loopback server on 127.0.0.1)
+  --reply KIND             what the loopback server answers (default new-version):
+                             new-version, bug-fix, up-to-date  a version text for this host
+                             http-error                        status 500
+                             closed                            the connection closed unanswered
+                             silence                           no answer (the check times out)
+                             redirect                          a redirect to the new-version text
+                             endless                           a body that never ends
+                             file:PATH                         the body read from PATH
   --help                   show this text
 )";
     return text;

@@ -8,9 +8,11 @@ struct StandinOptions {
     int edition = 1;         ///< edition code passed to orvPlugin_init: 1 (quelt) or -1 (custom)
     int hostVersion = 40000; ///< major*10000 + minor*100 + patch
     int hostRevision = 1;
-    std::string workDir;     ///< empty: a fresh temporary folder, removed at the end
-    std::string pluginPath;  ///< the plugin library to load
-    std::string hostLibrary; ///< the stand-in host library copied into the working folder
+    std::string workDir;               ///< empty: a fresh temporary folder, removed at the end
+    std::string pluginPath;            ///< the plugin library to load
+    std::string hostLibrary;           ///< the stand-in host library copied into the working folder
+    std::string updateServer;          ///< empty: the program's own loopback update server
+    std::string reply = "new-version"; ///< what the loopback update server answers
     bool showHelp = false;
 };
 

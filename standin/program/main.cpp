@@ -2,6 +2,7 @@
 
 #include "PluginSession.h"
 #include "StandinOptions.h"
+#include "StandinUpdateCheck.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,6 +73,9 @@ int runHost(const StandinOptions& options) {
     if (!prepareWorkDir(options, workDir))
         return 1;
     std::cout << "Working folder: " << QDir::currentPath().toStdString() << "\n";
+    orvstandin::LoopbackUpdateServer updateServer;
+    if (!startUpdateServer(options, updateServer))
+        return 1;
 
     PluginSession session;
     std::string error;
@@ -93,6 +97,7 @@ int runHost(const StandinOptions& options) {
     plugin.init(false, options.edition, options.hostVersion, options.hostRevision, version.c_str(),
                 revision.c_str(), "23", "GCC", "Dec  6 2026", qt.c_str());
     printIdentity(plugin);
+    driveUpdateCheck(plugin, options, updateServer);
 
     plugin.simEnd();
     std::cout << "Plugin ended.\n";

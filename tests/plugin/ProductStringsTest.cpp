@@ -1,5 +1,5 @@
 // The About box and the keyed product strings of both editions, and how they are handed over.
-#include "common/IsolatedRun.h"
+#include "common/FreshProcess.h"
 #include "plugin/orvPlugin.h"
 
 #include "orvBuildConfig.h"
@@ -138,21 +138,23 @@ TEST(AboutBox, VersionMismatchShowsZeroVersionAndTheHostRevision) {
     EXPECT_EQ(0u, aboutText().find("Zembrix custom compilation, Version 0.0.0 (rev 7)  64bit"));
 }
 
-TEST(AboutBox, BeforeInitShowsEmptyVersionData) {
-    orvtest::IsolatedSetup setup;
-    setup.hostVariant = "";
-    const orvtest::IsolatedResult run = orvtest::runIsolated(
-        [] {
-            std::string title;
-            const std::string text = aboutText(&title);
-            std::printf("%s|%s", title.c_str(), text.c_str());
-            return 0;
-        },
-        setup);
-    EXPECT_EQ("About Zembrix|Zembrix custom compilation, Version    64bit (serialization version )\n"
+// Run only by the test below, in a fresh run of this program: no init has happened there.
+TEST(AboutBoxFreshProcess, DISABLED_BeforeInitShowsEmptyVersionData) {
+    std::string title;
+    EXPECT_EQ("Zembrix custom compilation, Version    64bit (serialization version )\n"
               "(Qt Version , )\n\nBuilt \nCopyright (c) 2006-\n" +
                   std::string(orv::kMakerWebAddress),
-              run.output);
+              aboutText(&title));
+    EXPECT_EQ("About Zembrix", title);
+    EXPECT_EQ("Zembrix (customized)", take(orvPlugin_getStringVal(2)));
+    EXPECT_EQ(-1, orvPlugin_getIntVal(2));
+}
+
+TEST(AboutBox, BeforeInitShowsEmptyVersionData) {
+    std::string output;
+    EXPECT_TRUE(orvtest::runTestInFreshProcess(
+        "AboutBoxFreshProcess.DISABLED_BeforeInitShowsEmptyVersionData", output))
+        << output;
 }
 
 TEST(AboutBox, NullTitlePointerIsAccepted) {

@@ -1,0 +1,96 @@
+#include "StandinUpdateCheck.h"
+
+#include "StandinReplies.h"
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+// The plugin's time-out is 2000 ms; the margin covers the steps after it.
+constexpr int kWaitLimitMs = 3500;
+constexpr float kCheckInterval = 86400.0f;
+
+std::string takeText(char* text) {
+    std::string copy = text != nullptr ? text : "";
+    delete[] text;
+    return copy;
+}
+
+// The plugin records every finished check in updtChck.dat in the working folder; a check is due
+// (sent or still on its way) while that file is missing or dates its last check over a day back.
+bool isCheckDue() {
+    QFile file("updtChck.dat");
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != 8)
+        return true;
+    float lastCheck = 0.0f;
+    std::memcpy(&lastCheck, bytes.constData(), sizeof(lastCheck));
+    const auto now = static_cast<float>(QDateTime::currentSecsSinceEpoch());
+    return now > lastCheck + kCheckInterval;
+}
+
+void runEventLoopUntilRecorded() {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
+        if (!isCheckDue())
+            loop.quit();
+    });
+    poll.start(10);
+    QTimer::singleShot(kWaitLimitMs, &loop, &QEventLoop::quit);
+    if (isCheckDue())
+        loop.exec();
+}
+
+} // namespace
+
+bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server) {
+    if (!options.updateServer.empty()) {
+        setenv("ORV_UPDATE_SERVER", options.updateServer.c_str(), 1);
+        std::cout << "Update server: " << options.updateServer << "\n";
+        return true;
+    }
+    std::string error;
+    if (!server.listen(error) ||
+        !serveReply(options.reply, options.hostVersion, options.hostRevision, server, error)) {
+        std::cerr << "orv-standin: " << error << "\n";
+        return false;
+    }
+    const std::string url = server.baseUrl().toStdString();
+    setenv("ORV_UPDATE_SERVER", url.c_str(), 1);
+    std::cout << "Update server: " << url << " (loopback, reply " << options.reply << ")\n";
+    return true;
+}
+
+void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& options,
+                      const orvstandin::LoopbackUpdateServer& server) {
+    std::cout << "\n== Update check ==" << std::endl;
+    // Only the Quelt edition has a checker.
+    const bool checks = plugin.getIntVal(2) == 1;
+    if (checks && !isCheckDue())
+        std::cout << "(the last check is less than a day old: none is due)" << std::endl;
+    plugin.run(4);
+    plugin.run(6);
+    if (checks)
+        runEventLoopUntilRecorded();
+    std::fflush(stdout);
+    std::cout << "\n== Update notice for the host (key 9) ==\n" << takeText(plugin.getStringVal(9)) << "\n";
+    std::cout << "key 9 again: \"" << takeText(plugin.getStringVal(9)) << "\"\n";
+    plugin.run(5);
+    if (!options.updateServer.empty())
+        return;
+    const auto requests = server.requests();
+    std::cout << "The loopback update server received " << requests.size() << " request(s)\n";
+    for (const auto& request : requests)
+        std::cout << "  " << request.method.toStdString() << " " << request.target.toStdString() << "\n";
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The stand-in host's part of the update check: the server it points the plugin at and the
+// commands and event loop that drive the check, as the simulator does.
+
+#include "LoopbackUpdateServer.h"
+#include "PluginSession.h"
+#include "StandinOptions.h"
+
+/// Points the plugin at the named update server, or starts the loopback server with the chosen
+/// reply; false with a message on standard error when that fails.
+bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server);
+
+/// Commands 4 and 6, the event loop until the check is recorded or its time-out has surely passed,
+/// key 9 twice, command 5; then what the loopback server received (when it was used).
+void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& options,
+                      const orvstandin::LoopbackUpdateServer& server);

@@ -1,0 +1,51 @@
+#pragma once
+// Update-check scenarios run in a child process (see IsolatedRun.h): the child serves replies from
+// a loopback update server, drives the checker and reports what it saw after its own output; the
+// parent gets that output and the reported values apart.
+
+#include "common/IsolatedRun.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace orvstandin {
+class LoopbackUpdateServer;
+}
+
+namespace orvtest {
+
+/// What a scenario printed and what it reported.
+struct ScenarioResult {
+    IsolatedResult run;
+    std::string output; ///< what the code under test printed, report lines removed
+    std::multimap<std::string, std::string> reported;
+
+    /// The last value reported under key, or "<none>".
+    std::string value(const std::string& key) const;
+    /// Every value reported under key, in order.
+    std::vector<std::string> values(const std::string& key) const;
+};
+
+/// Runs body in a fresh child process and working folder and parses its report.
+ScenarioResult runScenario(const std::function<int()>& body, int timeLimitSeconds = 60);
+
+/// In the child: reports value under key (any bytes).
+void report(const std::string& key, const std::string& value);
+/// In the child: reports each request target the server received, under "request".
+void reportRequests(const orvstandin::LoopbackUpdateServer& server);
+/// In the child: reports the timestamp file of the working folder under "file": its bytes, or
+/// "missing".
+void reportTimesFile();
+
+/// The working folder's timestamp file path (in the child).
+std::string timesFilePath();
+/// In the child: writes the 8 bytes of two times into the working folder's timestamp file.
+bool writeTimesFile(float lastCheck, float lastDisplay);
+/// The current time as the update check takes it.
+float secondsNow();
+/// Reads two times from the 8 bytes of a timestamp file; false when bytes is not 8 bytes long.
+bool timesFromBytes(const std::string& bytes, float& lastCheck, float& lastDisplay);
+
+} // namespace orvtest

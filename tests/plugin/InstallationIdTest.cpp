@@ -1,0 +1,43 @@
+// The installation identifier: a salted SHA-256 of the machine id, stable and anonymous.
+#include "plugin/installationId_p.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+std::string hexOf(std::uint64_t value) {
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+TEST(InstallationId, IsTheSaltedDigestOfTheMachineId) {
+    // Expected values made with sha256sum over the salt followed by the machine id.
+    const struct {
+        const char* machineId;
+        std::uint64_t hash;
+        const char* text;
+    } rows[] = {
+        {"abc", 0xBB08F783CE4FE437ull, "BB08F783CE4FE437"},
+        {"a", 0x1EA7EA5B773EDF1Aull, "1EA7EA5B773EDF1A"},
+        {"", 0x6F8F17B5A9C299D8ull, "6F8F17B5A9C299D8"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.machineId);
+        const orv::InstallationId id = orv::installationIdFrom(row.machineId);
+        EXPECT_EQ(row.hash, id.hash);
+        EXPECT_EQ(row.text, id.text);
+    }
+}
+
+TEST(InstallationId, ThisMachinesIdIsStableAndItsTextIsItsHash) {
+    const orv::InstallationId first = orv::currentInstallationId();
+    const orv::InstallationId second = orv::currentInstallationId();
+    EXPECT_EQ(first.hash, second.hash);
+    EXPECT_EQ(first.text, second.text);
+    EXPECT_EQ(hexOf(first.hash), first.text);
+}
+
+} // namespace

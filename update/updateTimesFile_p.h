@@ -1,0 +1,19 @@
+#pragma once
+// The update check's timestamp file: the last check time and the last display time, each an
+// IEEE-754 single-precision number of seconds since 1970 in the platform's byte order, 8 bytes in all.
+
+#include <string>
+
+namespace orv {
+
+/// The file's name in the module path.
+constexpr const char* kUpdateTimesFileName = "updtChck.dat";
+
+/// Reads both times; false with both set to 0 when the file is missing, is not exactly 8 bytes long,
+/// cannot be read or holds a time that is not a finite number.
+bool readUpdateTimes(const std::string& path, float& lastCheck, float& lastDisplay);
+
+/// Writes both times, creating missing folders and replacing the file; false when it cannot.
+bool writeUpdateTimes(const std::string& path, float lastCheck, float lastDisplay);
+
+} // namespace orv
