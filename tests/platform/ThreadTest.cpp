@@ -2,17 +2,15 @@
 #include "platform/VThread.h"
 
 #include "TaskThread.h"
+#include "common/WaitUntil.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <mutex>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,7 +22,6 @@
 #define ORV_TEST_LEAK_CHECKER 1
 #endif
 #endif
-
 #ifdef ORV_TEST_LEAK_CHECKER
 #include <sanitizer/lsan_interface.h>
 #include <unistd.h>
@@ -32,253 +29,122 @@
 
 namespace {
 
-using orvtest::TaskThread;
-using orvtest::waitUntil;
+// What the started functions saw.
+std::mutex logMutex;
+int runs[4], released;
+pthread_t runner, releaser;
 
-constexpr int kStartCount = 4;
+bool releasedAll(int count) {
+    return orvtest::waitUntil([count] { return std::lock_guard<std::mutex>(logMutex), released == count; },
+                              20000);
+}
 
-// What the started functions saw, shared by every launch of a test.
-struct LaunchLog {
-    std::mutex mutex;
-    int runs[kStartCount] = {};
-    int nonNullArguments = 0;
-    int released = 0;
-    pthread_t runner{};
-    pthread_t releaser{};
-
-    void reset() {
-        const std::lock_guard<std::mutex> guard(mutex);
-        std::fill(std::begin(runs), std::end(runs), 0);
-        nonNullArguments = 0;
-        released = 0;
-    }
-    int releasedCount() {
-        const std::lock_guard<std::mutex> guard(mutex);
-        return released;
-    }
-};
-
-LaunchLog launchLog;
-
-// Counts the run, and counts the release of the Thread running it when that happens.
+// Counts the run, and the release of the Thread running it when that happens.
 template <int N> unsigned int loggedStart(void* argument) {
     QObject::connect(QThread::currentThread(), &QObject::destroyed, [] {
-        const std::lock_guard<std::mutex> guard(launchLog.mutex);
-        ++launchLog.released;
-        launchLog.releaser = pthread_self();
+        const std::lock_guard<std::mutex> guard(logMutex);
+        ++released;
+        releaser = pthread_self();
     });
-    const std::lock_guard<std::mutex> guard(launchLog.mutex);
-    ++launchLog.runs[N];
-    if (argument != nullptr)
-        ++launchLog.nonNullArguments;
-    launchLog.runner = pthread_self();
+    const std::lock_guard<std::mutex> guard(logMutex);
+    runs[N] += argument == nullptr ? 1 : 100;
+    runner = pthread_self();
     return N;
 }
+unsigned int (*const kStarts[4])(void*) = {loggedStart<0>, loggedStart<1>, loggedStart<2>, loggedStart<3>};
 
-unsigned int (*const kStarts[kStartCount])(void*) = {loggedStart<0>, loggedStart<1>, loggedStart<2>,
-                                                     loggedStart<3>};
-
-struct LaunchRow {
-    const char* name;
-    int launchers; // 0: the test's own thread launches, without an event loop
-    int launchesEach;
-};
-
-void PrintTo(const LaunchRow& row, std::ostream* out) {
-    *out << row.name;
+void resetLog() {
+    const std::lock_guard<std::mutex> guard(logMutex);
+    std::fill(std::begin(runs), std::end(runs), 0);
+    released = 0;
 }
 
-const LaunchRow kLaunchRows[] = {
-    {"one_launch", 0, 1},
-    {"many_in_a_row", 0, 60},
-    {"two_threads_at_once", 2, 30},
-    {"four_threads_at_once", 4, 15},
-};
-
-class ThreadLaunch : public testing::TestWithParam<LaunchRow> {
-protected:
-    void SetUp() override { launchLog.reset(); }
-};
-
-TEST_P(ThreadLaunch, RunsEachFunctionExactlyOnceAndReleasesEveryThread) {
-    const LaunchRow& row = GetParam();
-    const int launchers = std::max(row.launchers, 1);
-    if (row.launchers == 0) {
-        for (int i = 0; i < row.launchesEach; ++i) {
+TEST(ThreadLaunch, RunsEachFunctionExactlyOnceAndReleasesEveryThread) {
+    // Threads launching at once (0: the test's own thread, without an event loop), launches each.
+    for (const auto& [launchers, launches] : {std::pair<int, int>{0, 40}, {2, 20}, {4, 10}}) {
+        resetLog();
+        for (int i = 0; launchers == 0 && i < launches; ++i) {
             VThread::launchSimpleThread(kStarts[0]);
-            // Returning means the new thread took its function and the slot is free again.
-            EXPECT_TRUE(Thread::startAddressIsFree.load());
+            EXPECT_TRUE(Thread::startAddressIsFree.load()); // the new thread took its function
         }
-    } else {
-        std::atomic<bool> go{false};
         std::vector<std::thread> threads;
-        for (int t = 0; t < row.launchers; ++t) {
-            threads.emplace_back([&, t] {
-                while (!go.load())
-                    std::this_thread::yield();
-                for (int i = 0; i < row.launchesEach; ++i)
+        for (int t = 0; t < launchers; ++t)
+            threads.emplace_back([t, launches = launches] {
+                for (int i = 0; i < launches; ++i)
                     VThread::launchSimpleThread(kStarts[t]);
             });
-        }
-        go.store(true);
         for (std::thread& thread : threads)
             thread.join();
+        EXPECT_TRUE(releasedAll(std::max(launchers, 1) * launches)) << launchers;
+        const std::lock_guard<std::mutex> guard(logMutex);
+        for (int t = 0; t < 4; ++t)
+            EXPECT_EQ(runs[t], t < std::max(launchers, 1) ? launches : 0) << launchers << " " << t;
     }
-    const int total = launchers * row.launchesEach;
-    EXPECT_TRUE(waitUntil([&] { return launchLog.releasedCount() == total; }))
-        << "released " << launchLog.releasedCount() << " of " << total;
-
-    const std::lock_guard<std::mutex> guard(launchLog.mutex);
-    for (int t = 0; t < kStartCount; ++t) {
-        SCOPED_TRACE(t);
-        EXPECT_EQ(t < launchers ? row.launchesEach : 0, launchLog.runs[t]);
-    }
-    EXPECT_EQ(0, launchLog.nonNullArguments);
-    EXPECT_EQ(total, launchLog.released);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, ThreadLaunch, testing::ValuesIn(kLaunchRows),
-                         [](const testing::TestParamInfo<LaunchRow>& info) { return info.param.name; });
-
-TEST(ThreadLaunchNothing, NullFunctionStartsNoThread) {
-    launchLog.reset();
     VThread::launchSimpleThread(nullptr);
     VThread::endSimpleThread();
     EXPECT_TRUE(Thread::startAddressIsFree.load());
-    EXPECT_EQ(nullptr, Thread::startAddress);
+    EXPECT_EQ(Thread::startAddress, nullptr);
 }
 
-enum class Launcher { loopingMainThread, idleMainThread, plainThread };
-
-struct ReleaseRow {
-    const char* name;
-    Launcher launcher;
-    bool releasedByLauncher; // otherwise by the thread that ran the function
-};
-
-void PrintTo(const ReleaseRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
-const ReleaseRow kReleaseRows[] = {
-    {"launcher_runs_an_event_loop", Launcher::loopingMainThread, true},
-    {"main_thread_without_event_loop", Launcher::idleMainThread, false},
-    {"plain_thread_without_event_loop", Launcher::plainThread, false},
-};
-
-class ThreadRelease : public testing::TestWithParam<ReleaseRow> {
-protected:
-    void SetUp() override { launchLog.reset(); }
-};
-
-TEST_P(ThreadRelease, ReleasesTheThreadOnceItsFunctionHasReturned) {
-    const ReleaseRow& row = GetParam();
-    pthread_t launcher = pthread_self();
-    bool released = false;
-    switch (row.launcher) {
-    case Launcher::loopingMainThread: {
-        QEventLoop loop;
-        QTimer::singleShot(0, [] { VThread::launchSimpleThread(kStarts[1]); });
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (launchLog.releasedCount() == 1)
-                loop.quit();
-        });
-        poll.start(1);
-        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-        loop.exec();
-        released = launchLog.releasedCount() == 1;
-        break;
-    }
-    case Launcher::idleMainThread:
-        VThread::launchSimpleThread(kStarts[1]);
-        released = waitUntil([] { return launchLog.releasedCount() == 1; });
-        break;
-    case Launcher::plainThread: {
-        TaskThread plain;
-        launcher = plain.run([] {
+TEST(ThreadRelease, ReleasedByTheLauncherLoopOrElseByItsOwnThread) {
+    for (const char* launcher : {"main thread in an event loop", "idle main thread", "plain thread"}) {
+        resetLog();
+        pthread_t launching = pthread_self();
+        const auto launch = [] {
             VThread::launchSimpleThread(kStarts[1]);
             return pthread_self();
-        });
-        released = waitUntil([] { return launchLog.releasedCount() == 1; });
-        break;
+        };
+        if (launcher[0] == 'm')
+            QTimer::singleShot(0, launch); // runs in the loop of the wait below
+        else if (launcher[0] == 'i')
+            launch();
+        else
+            launching = orvtest::TaskThread().run(launch);
+        ASSERT_TRUE(releasedAll(1)) << launcher;
+        const std::lock_guard<std::mutex> guard(logMutex);
+        EXPECT_EQ(runs[1], 1);
+        EXPECT_FALSE(pthread_equal(runner, launching)) << launcher;
+        EXPECT_TRUE(pthread_equal(releaser, launcher[0] == 'm' ? launching : runner)) << launcher;
     }
-    }
-    ASSERT_TRUE(released);
-    const std::lock_guard<std::mutex> guard(launchLog.mutex);
-    EXPECT_EQ(1, launchLog.runs[1]);
-    EXPECT_FALSE(pthread_equal(launchLog.runner, launcher));
-    const pthread_t expectedReleaser = row.releasedByLauncher ? launcher : launchLog.runner;
-    EXPECT_TRUE(pthread_equal(expectedReleaser, launchLog.releaser));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, ThreadRelease, testing::ValuesIn(kReleaseRows),
-                         [](const testing::TestParamInfo<ReleaseRow>& info) { return info.param.name; });
-
-std::atomic<bool> returnedAtOnce{false};
-
-unsigned int returnAtOnce(void*) {
-    returnedAtOnce.store(true);
-    return 7;
 }
 
 TEST(ThreadOwnership, ObjectsNotLaunchedSimplyStayWithTheirOwner) {
-    {
-        SCOPED_TRACE("slot called without a sender");
-        QPointer<Thread> thread(new Thread());
-        QMetaObject::invokeMethod(thread, "threadFinished", Qt::DirectConnection);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(thread.isNull());
-        delete thread.data();
-    }
-    {
-        SCOPED_TRACE("started by its owner");
-        QPointer<Thread> thread(new Thread());
-        returnedAtOnce = false;
-        Thread::startAddress = returnAtOnce;
-        Thread::startAddressIsFree = false;
-        thread->start();
-        ASSERT_TRUE(thread->wait(20000));
-        EXPECT_TRUE(returnedAtOnce.load());
-        EXPECT_TRUE(Thread::startAddressIsFree.load());
-        EXPECT_EQ(nullptr, Thread::startAddress);
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(thread.isNull());
-        delete thread.data();
-    }
+    QPointer<Thread> thread(new Thread());
+    QMetaObject::invokeMethod(thread, "threadFinished", Qt::DirectConnection); // without a sender
+    Thread::startAddress = kStarts[2];
+    Thread::startAddressIsFree = false;
+    resetLog();
+    thread->start();
+    ASSERT_TRUE(thread->wait(20000));
+    EXPECT_TRUE(Thread::startAddressIsFree.load());
+    EXPECT_EQ(Thread::startAddress, nullptr);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(thread.isNull());
+    delete thread.data();
+    const std::lock_guard<std::mutex> guard(logMutex);
+    EXPECT_EQ(runs[2] * 10 + released, 11);
 }
 
 #ifdef ORV_TEST_LEAK_CHECKER
-// Leaks a Thread whose only pointer lived on a thread that has ended.
-void loseOneThreadObject() {
-    std::thread([] { new Thread(); }).join();
-}
-
-// Launches from threads that run no event loop and asks the leak checker; returns 0 when no
-// Thread was lost, otherwise the step that went wrong.
+// Launches from threads that run no event loop and asks the leak checker: 0 when no Thread was
+// lost, otherwise the step that went wrong.
 int launchWithoutEventLoopsAndCheckLeaks() {
     if (__lsan_do_recoverable_leak_check() != 0)
         return 2; // leaks before any launch: the check below would prove nothing
-    launchLog.reset();
     for (int i = 0; i < 3; ++i)
         VThread::launchSimpleThread(kStarts[0]);
-    {
-        TaskThread plain;
-        plain.run([] {
-            for (int i = 0; i < 3; ++i)
-                VThread::launchSimpleThread(kStarts[1]);
-        });
-    }
-    if (!waitUntil([] { return launchLog.releasedCount() == 6; }))
+    orvtest::TaskThread().run([] {
+        for (int i = 0; i < 3; ++i)
+            VThread::launchSimpleThread(kStarts[1]);
+    });
+    if (!releasedAll(6))
         return 3;
     if (__lsan_do_recoverable_leak_check() != 0)
         return 4;
-    // The checker does see a lost Thread, so its silence above means something.
-    loseOneThreadObject();
-    if (__lsan_do_recoverable_leak_check() == 0)
-        return 5;
-    return 0;
+    // The checker does see a Thread whose only pointer lived on an ended thread.
+    std::thread([] { new Thread(); }).join();
+    return __lsan_do_recoverable_leak_check() == 0 ? 5 : 0;
 }
 #endif
 
@@ -290,8 +156,6 @@ TEST(ThreadReleaseLeakCheck, NoThreadObjectIsLostWithoutAnEventLoop) {
 #else
     const std::string savedStyle = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // Exit codes: 2 leaks before launching, 3 not released, 4 leaks after launching, 5 the checker
-    // missed a lost Thread.
     EXPECT_EXIT(_exit(launchWithoutEventLoopsAndCheckLeaks()), testing::ExitedWithCode(0), "");
     GTEST_FLAG_SET(death_test_style, savedStyle);
 #endif

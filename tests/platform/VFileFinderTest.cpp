@@ -1,247 +1,87 @@
 #include "platform/VFileFinder.h"
 
-#include "common/IsolatedRun.h"
 #include "platform/FileTreeFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <vector>
 
 namespace {
 
-using orvtest::FileTree;
-
-struct Found {
-    std::string name;
-    bool isFile;
-    bool operator==(const Found& other) const { return name == other.name && isFile == other.isFile; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Found& found) {
-    return out << found.name << (found.isFile ? "(file)" : "(folder)");
-}
-
-std::vector<Found> records(VFileFinder& finder) {
-    std::vector<Found> result;
+/// "count:" and the records of the last search, each a name with "/" after a folder's.
+std::string records(VFileFinder& finder, int count) {
+    std::string result = std::to_string(count) + ":";
     for (int i = 0; SFileOrFolder* item = finder.getFoundItem(i); ++i)
-        result.push_back({item->name, item->isFile});
+        result += " " + item->name + (item->isFile ? "" : "/");
     return result;
 }
 
-/// Files of several cases and extensions, hidden entries, and symlinks to a file and to a folder.
-void makeMixedTree(const FileTree& tree) {
-    tree.file("a.txt", "a");
-    tree.file("B.TXT", "b");
-    tree.file(".hidden.txt");
-    tree.file("c.txt2");
-    tree.file("d");
-    tree.folder("sub.txt");
-    tree.folder(".hiddenDir");
-    tree.folder("Zeta");
+TEST(VFileFinderTest, searchesListTheirKindSortedByNameWithoutCaseUntilTheNextSearch) {
+    orvtest::FileTree tree;
+    for (const char* name : {"a.txt", "B.TXT", ".hidden.txt", "c.txt2", "d"})
+        tree.file(name);
+    for (const char* name : {"sub.txt", ".hiddenDir", "Zeta"})
+        tree.folder(name);
     tree.symlink("sub.txt", "linkDir");
     tree.symlink("a.txt", "linkFile.txt");
-}
-
-struct SearchRow {
-    const char* name;
-    int kind; // 0 files with extension, 1 folders, 2 files or folders
-    std::string extension;
-    std::vector<Found> expected;
-};
-
-int runSearch(VFileFinder& finder, const SearchRow& row, const std::string& folder) {
-    switch (row.kind) {
-    case 0:
-        return finder.searchFilesWithExtension(folder, row.extension);
-    case 1:
-        return finder.searchFolders(folder);
-    default:
-        return finder.searchFilesOrFolders(folder);
-    }
-}
-
-TEST(VFileFinderTest, searchesListTheirKindSortedByNameWithoutCase) {
-    const std::vector<SearchRow> rows = {
-        {"extension matched without case, not on folders or longer extensions",
-         0,
-         "txt",
-         {{".hidden.txt", true}, {"a.txt", true}, {"B.TXT", true}, {"linkFile.txt", true}}},
-        {"extension given in mixed case",
-         0,
-         "TxT",
-         {{".hidden.txt", true}, {"a.txt", true}, {"B.TXT", true}, {"linkFile.txt", true}}},
-        {"empty extension lists every file",
-         0,
-         "",
-         {{".hidden.txt", true},
-          {"a.txt", true},
-          {"B.TXT", true},
-          {"c.txt2", true},
-          {"d", true},
-          {"linkFile.txt", true}}},
-        {"extension nothing has", 0, "png", {}},
-        {"folders: dot entries and hidden ones, no symlink",
-         1,
-         "",
-         {{".", false}, {"..", false}, {".hiddenDir", false}, {"sub.txt", false}, {"Zeta", false}}},
-        {"files or folders: everything, symlinks as what they point to",
-         2,
-         "",
-         {{".", false},
-          {"..", false},
-          {".hidden.txt", true},
-          {".hiddenDir", false},
-          {"a.txt", true},
-          {"B.TXT", true},
-          {"c.txt2", true},
-          {"d", true},
-          {"linkDir", false},
-          {"linkFile.txt", true},
-          {"sub.txt", false},
-          {"Zeta", false}}},
+    VFileFinder finder;
+    EXPECT_EQ(finder.getFoundItem(0), nullptr);
+    const auto search = [&](int kind, const std::string& folder, const char* extension = "") {
+        const std::string path = tree.root() + folder;
+        return records(finder, kind == 0   ? finder.searchFilesWithExtension(path, extension)
+                               : kind == 1 ? finder.searchFolders(path)
+                                           : finder.searchFilesOrFolders(path));
     };
-    FileTree tree;
-    makeMixedTree(tree);
-    for (const SearchRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        VFileFinder finder;
-        EXPECT_EQ(runSearch(finder, row, tree.root()), static_cast<int>(row.expected.size()));
-        EXPECT_EQ(records(finder), row.expected);
-    }
+    EXPECT_EQ(search(0, "", "TxT"), "4: .hidden.txt a.txt B.TXT linkFile.txt");
+    EXPECT_EQ(finder.getFoundItem(1)->path, tree.root() + "/a.txt");
+    EXPECT_EQ(search(0, "/"), "6: .hidden.txt a.txt B.TXT c.txt2 d linkFile.txt");
+    EXPECT_EQ(finder.getFoundItem(1)->path, tree.root() + "/a.txt");
+    EXPECT_EQ(search(1, ""), "5: ./ ../ .hiddenDir/ sub.txt/ Zeta/");
+    EXPECT_EQ(search(2, ""),
+              "12: ./ ../ .hidden.txt .hiddenDir/ a.txt B.TXT c.txt2 d linkDir/ linkFile.txt sub.txt/ Zeta/");
+    EXPECT_EQ(finder.getFoundItem(-1), nullptr);
+    EXPECT_EQ(search(2, "/missing"), "0:");
+    EXPECT_EQ(search(1, "/d"), "0:");
+    EXPECT_EQ(search(0, "/d/inner"), "0:");
+    // An empty folder is the working folder, and the paths stay relative.
+    ASSERT_GT(finder.searchFilesOrFolders(""), 1);
+    EXPECT_EQ(finder.getFoundItem(1)->path, "..");
 }
 
-TEST(VFileFinderTest, folderThatCannotBeListedGivesNoRecords) {
-    FileTree tree;
-    tree.file("plain", "x");
-    const std::vector<std::pair<const char*, std::string>> folders = {
-        {"missing folder", tree.path("missing")},
-        {"a file given as the folder", tree.path("plain")},
-        {"below a file", tree.path("plain/inner")},
-    };
-    for (const auto& folder : folders) {
-        SCOPED_TRACE(folder.first);
-        for (int kind = 0; kind < 3; ++kind) {
-            VFileFinder finder;
-            EXPECT_EQ(runSearch(finder, {"", kind, "", {}}, folder.second), 0);
-            EXPECT_EQ(finder.getFoundItem(0), nullptr);
-        }
-    }
-}
-
-TEST(VFileFinderTest, pathJoinsTheFolderAsGivenWithOneSlash) {
-    FileTree tree;
-    tree.file("x.txt");
-    for (const std::string& folder : {tree.root(), tree.root() + "/"}) {
-        SCOPED_TRACE(folder);
-        VFileFinder finder;
-        ASSERT_EQ(finder.searchFilesWithExtension(folder, "txt"), 1);
-        EXPECT_EQ(finder.getFoundItem(0)->name, "x.txt");
-        EXPECT_EQ(finder.getFoundItem(0)->path, tree.root() + "/x.txt");
-    }
-}
-
-TEST(VFileFinderTest, emptyFolderMeansTheWorkingFolderAndPathsStayRelative) {
-    const orvtest::IsolatedResult result = orvtest::runIsolated(
-        [] {
-            std::fclose(std::fopen("notes.txt", "w"));
-            VFileFinder finder;
-            const int count = finder.searchFilesWithExtension("", "txt");
-            for (int i = 0; i < count; ++i)
-                std::printf("%s|%s\n", finder.getFoundItem(i)->name.c_str(),
-                            finder.getFoundItem(i)->path.c_str());
-            return 0;
-        },
-        {""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "notes.txt|notes.txt\n");
-}
-
-TEST(VFileFinderTest, lastWriteTimeIsTheUnsigned32BitSecondCount) {
-    struct Row {
-        const char* name;
-        std::time_t modified;
-        std::int64_t expected;
-    };
-    const std::vector<Row> rows = {
-        {"one second after the epoch", 1, 1},
-        {"a time in range", 1000000000, 1000000000},
-        {"last second that fits", 4294967294, 4294967294},
-        {"first second past the range", 4294967295, 0xFFFFFFFF},
-        {"far future", 5000000000, 0xFFFFFFFF},
-        {"before the epoch", -100, 0xFFFFFFFF},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FileTree tree;
-        tree.file("f");
-        const timespec times[2] = {{row.modified, 0}, {row.modified, 0}};
+TEST(VFileFinderTest, lastWriteTimeIsAnUnsigned32BitSecondCount) {
+    orvtest::FileTree tree;
+    tree.file("f");
+    for (const auto& row : std::vector<std::pair<std::time_t, std::int64_t>>{
+             {1, 1}, {4294967294, 4294967294}, {4294967295, 0xFFFFFFFF}, {-100, 0xFFFFFFFF}}) {
+        const timespec times[2] = {{row.first, 0}, {row.first, 0}};
         ASSERT_EQ(utimensat(AT_FDCWD, tree.path("f").c_str(), times, 0), 0);
         VFileFinder finder;
         ASSERT_EQ(finder.searchFilesWithExtension(tree.root(), ""), 1);
-        EXPECT_EQ(finder.getFoundItem(0)->lastWriteTime, row.expected);
+        EXPECT_EQ(finder.getFoundItem(0)->lastWriteTime, row.second) << row.first;
     }
-}
-
-TEST(VFileFinderTest, recordsStayUntilTheNextSearchReplacesThem) {
-    FileTree tree;
-    tree.file("one.txt");
-    tree.file("two.dat");
-    VFileFinder finder;
-    EXPECT_EQ(finder.getFoundItem(0), nullptr);
-    ASSERT_EQ(finder.searchFilesWithExtension(tree.root(), "dat"), 1);
-    EXPECT_EQ(finder.getFoundItem(-1), nullptr);
-    EXPECT_EQ(finder.getFoundItem(1), nullptr);
-    EXPECT_EQ(finder.getFoundItem(0)->name, "two.dat");
-
-    ASSERT_EQ(finder.searchFilesWithExtension(tree.root(), "txt"), 1);
-    EXPECT_EQ(records(finder), (std::vector<Found>{{"one.txt", true}}));
-    ASSERT_EQ(finder.searchFilesWithExtension(tree.path("missing"), "txt"), 0);
-    EXPECT_EQ(finder.getFoundItem(0), nullptr);
 }
 
 TEST(VFileFinderTest, countsIncludeHiddenEntriesAndSkipDotEntries) {
-    FileTree tree;
-    tree.folder("empty");
-    tree.folder("onlyFolders/x");
-    tree.folder("onlyFolders/.y");
-    tree.folder("mixed/logs");
-    tree.folder("mixed/log.d");
-    tree.file("mixed/log");
-    tree.file("mixed/log.txt");
-    tree.file("mixed/.log");
-    tree.file("mixed/catalog");
-    tree.file("mixed/Log2");
-    struct Row {
-        const char* name;
-        std::string folder;
-        int files, folders, withLogPrefix, withEmptyPrefix;
+    orvtest::FileTree tree;
+    for (const char* name : {"empty", "folders/x", "folders/.y", "mixed/logs", "mixed/log.d"})
+        tree.folder(name);
+    for (const char* name : {"mixed/log", "mixed/log.txt", "mixed/.log", "mixed/catalog", "mixed/Log2"})
+        tree.file(name);
+    const auto counts = [&](const char* relative) {
+        const std::string folder = tree.path(relative);
+        return std::to_string(VFileFinder::countFiles(folder.c_str())) + " " +
+               std::to_string(VFileFinder::countFolders(folder.c_str())) + " " +
+               std::to_string(VFileFinder::countFilesWithPrefix(folder.c_str(), "log")) + " " +
+               std::to_string(VFileFinder::countFilesWithPrefix(folder.c_str(), ""));
     };
-    const std::vector<Row> rows = {
-        {"empty folder", tree.path("empty"), 0, 0, 0, 0},
-        {"only subfolders", tree.path("onlyFolders"), 0, 2, 0, 0},
-        {"files and folders", tree.path("mixed"), 5, 2, 2, 5},
-        {"missing folder", tree.path("missing"), 0, 0, 0, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(VFileFinder::countFiles(row.folder.c_str()), row.files);
-        EXPECT_EQ(VFileFinder::countFolders(row.folder.c_str()), row.folders);
-        EXPECT_EQ(VFileFinder::countFilesWithPrefix(row.folder.c_str(), "log"), row.withLogPrefix);
-        EXPECT_EQ(VFileFinder::countFilesWithPrefix(row.folder.c_str(), ""), row.withEmptyPrefix);
-    }
-}
-
-TEST(VFileFinderTest, countsOfNullArgumentsAreZero) {
-    FileTree tree;
-    tree.file("a");
-    EXPECT_EQ(VFileFinder::countFiles(nullptr), 0);
-    EXPECT_EQ(VFileFinder::countFolders(nullptr), 0);
-    EXPECT_EQ(VFileFinder::countFilesWithPrefix(nullptr, "a"), 0);
-    EXPECT_EQ(VFileFinder::countFilesWithPrefix(tree.root().c_str(), nullptr), 0);
+    EXPECT_EQ(counts("empty"), "0 0 0 0");
+    EXPECT_EQ(counts("folders"), "0 2 0 0");
+    EXPECT_EQ(counts("mixed"), "5 2 2 5");
+    EXPECT_EQ(counts("missing"), "0 0 0 0");
+    EXPECT_EQ(VFileFinder::countFiles(nullptr) + VFileFinder::countFolders(nullptr), 0);
+    EXPECT_EQ(VFileFinder::countFilesWithPrefix(tree.path("mixed").c_str(), nullptr), 0);
 }
 
 } // namespace

@@ -8,273 +8,141 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <dlfcn.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-using orvtest::FileTree;
-
-TEST(VVariousTest, removesOneFinalSeparatorUnlessItFollowsAHighByte) {
-    const std::vector<std::pair<std::string, std::string>> rows = {
-        {"/usr/lib/", "/usr/lib"},
-        {"/usr/lib", "/usr/lib"},
-        {"a//", "a/"},
-        {"a\\", "a"},
-        {"a\\\\", "a\\"},
-        {"/", ""},
-        {"\\", ""},
-        {"", ""},
-        {"\x81\\", "\x81\\"},
-        {"\xff/", "\xff/"},
-        {"\x7f\\", "\x7f"},
-        {"x\xe3\x81\\", "x\xe3\x81\\"},
+TEST(VVariousTest, pathRules) {
+    const std::vector<std::pair<std::string, std::string>> finalSeparators = {
+        {"/usr/lib/", "/usr/lib"}, {"a//", "a/"},      {"a\\", "a"},       {"/", ""}, {"", ""},
+        {"\x81\\", "\x81\\"},      {"\xff/", "\xff/"}, {"\x7f\\", "\x7f"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.first);
-        std::string path = row.first;
-        VVarious::removePathFinalSlashOrBackslash(path);
-        EXPECT_EQ(path, row.second);
+    for (const auto& [path, expected] : finalSeparators) {
+        std::string trimmed = path;
+        VVarious::removePathFinalSlashOrBackslash(trimmed);
+        EXPECT_EQ(trimmed, expected) << path;
     }
-}
-
-TEST(VVariousTest, splitsPathsAtTheLastSlashAndDot) {
-    struct Row {
-        std::string path, folder, name, base, extension;
+    // Per path: folder, name, base and extension, each followed by "|".
+    const std::vector<std::pair<std::string, std::string>> splits = {
+        {"/a/b/archive.tar.gz", "/a/b|archive.tar.gz|archive.tar|gz|"},
+        {"README", ".|README|README||"},
+        {"/file.txt", "|file.txt|file|txt|"},
+        {"folder/", "folder||||"},
+        {"a//b", "a|b|b||"},
+        {"dir.d/.hidden", "dir.d|.hidden||hidden|"},
+        {"back\\slash.c", ".|back\\slash.c|back\\slash|c|"},
+        {"\x82\\/f.", "\x82\\|f.|f||"},
     };
-    const std::vector<Row> rows = {
-        {"folder/file.txt", "folder", "file.txt", "file", "txt"},
-        {"/a/b/archive.tar.gz", "/a/b", "archive.tar.gz", "archive.tar", "gz"},
-        {"file.txt", ".", "file.txt", "file", "txt"},
-        {"README", ".", "README", "README", ""},
-        {"/file.txt", "", "file.txt", "file", "txt"},
-        {"/", "", "", "", ""},
-        {"folder/", "folder", "", "", ""},
-        {"a//b", "a", "b", "b", ""},
-        {"dir.d/name", "dir.d", "name", "name", ""},
-        {"dir/.hidden", "dir", ".hidden", "", "hidden"},
-        {"dir/trailing.", "dir", "trailing.", "trailing", ""},
-        {"back\\slash\\name.c", ".", "back\\slash\\name.c", "back\\slash\\name", "c"},
-        {"a\\/f", "a", "f", "f", ""},
-        {"\x82\\/f", "\x82\\", "f", "f", ""},
-        {"", ".", "", "", ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        EXPECT_EQ(VVarious::splitPath_path(row.path), row.folder);
-        EXPECT_EQ(VVarious::splitPath_fileBaseAndExtension(row.path), row.name);
-        EXPECT_EQ(VVarious::splitPath_fileBase(row.path), row.base);
-        EXPECT_EQ(VVarious::splitPath_fileExtension(row.path), row.extension);
-    }
-}
-
-TEST(VVariousTest, absolutePathsBeginWithASlash) {
-    const std::vector<std::pair<std::string, bool>> rows = {
-        {"/", true},    {"/usr", true}, {"//net", true},  {"", false},         {"usr/lib", false},
-        {"./x", false}, {"~/x", false}, {":/res", false}, {"\\server", false}, {"C:/x", false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.first);
-        EXPECT_EQ(VVarious::isAbsolutePath(row.first), row.second);
-    }
-}
-
-TEST(VVariousTest, modulePathKeepsItsFirstAnswer) {
-    const orvtest::IsolatedResult result = orvtest::runIsolated(
-        [] {
-            char start[4096];
-            if (getcwd(start, sizeof(start)) == nullptr || mkdir("elsewhere", 0700) != 0)
-                return 2;
-            const std::string first = VVarious::getModulePath();
-            if (chdir("elsewhere") != 0)
-                return 3;
-            const std::string second = VVarious::getModulePath();
-            std::printf("%d %d %d\n", first == start, second == first, first.back() != '/');
-            return 0;
-        },
-        {""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "1 1 1\n");
-}
-
-TEST(VVariousTest, modulePathIsAskedAgainWhileTheWorkingFolderIsGone) {
-    const orvtest::IsolatedResult result = orvtest::runIsolated(
-        [] {
-            char start[4096];
-            if (getcwd(start, sizeof(start)) == nullptr || mkdir("gone", 0700) != 0 || chdir("gone") != 0 ||
-                rmdir((std::string(start) + "/gone").c_str()) != 0)
-                return 2;
-            const std::string whileGone = VVarious::getModulePath();
-            if (chdir(start) != 0)
-                return 3;
-            const std::string afterwards = VVarious::getModulePath();
-            std::printf("[%s] %d\n", whileGone.c_str(), afterwards == start);
-            return 0;
-        },
-        {""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "[] 1\n");
-}
-
-TEST(VVariousTest, modulePathOfADeepWorkingFolderIsWhole) {
-    const orvtest::IsolatedResult result = orvtest::runIsolated(
-        [] {
-            const std::string level(200, 'd');
-            for (int i = 0; i < 12; ++i) {
-                if (mkdir(level.c_str(), 0700) != 0 || chdir(level.c_str()) != 0)
-                    return 2;
-            }
-            char deep[8192];
-            if (getcwd(deep, sizeof(deep)) == nullptr)
-                return 3;
-            const std::string path = VVarious::getModulePath();
-            std::printf("%d %d\n", path.size() > 2400, path == deep);
-            return 0;
-        },
-        {""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "1 1\n");
+    for (const auto& [path, expected] : splits)
+        EXPECT_EQ(VVarious::splitPath_path(path) + "|" + VVarious::splitPath_fileBaseAndExtension(path) +
+                      "|" + VVarious::splitPath_fileBase(path) + "|" +
+                      VVarious::splitPath_fileExtension(path) + "|",
+                  expected);
+    EXPECT_EQ(std::to_string(VVarious::isAbsolutePath("/")) + std::to_string(VVarious::isAbsolutePath("")) +
+                  std::to_string(VVarious::isAbsolutePath("usr/lib")) +
+                  std::to_string(VVarious::isAbsolutePath("\\x")),
+              "1000");
+    EXPECT_TRUE(VVarious::copyTextToClipboard("text"));
 }
 
 TEST(VVariousTest, librariesOpenResolveAndClose) {
-    const std::string host = orvtest::standinHostPath("full");
-    QLibrary* library = VVarious::openLibrary(host.c_str());
-    ASSERT_NE(library, nullptr);
-    EXPECT_TRUE(library->isLoaded());
-    void* handle = dlopen(host.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(handle, nullptr);
-    void* expected = dlsym(handle, "simGetIntegerParameter");
-    dlclose(handle);
-    EXPECT_NE(expected, nullptr);
-    EXPECT_EQ(VVarious::resolveLibraryFuncName(library, "simGetIntegerParameter"), expected);
-    EXPECT_EQ(VVarious::resolveLibraryFuncName(library, "noSuchFunctionAnywhere"), nullptr);
-    EXPECT_EQ(VVarious::resolveLibraryFuncName(library, nullptr), nullptr);
-    VVarious::closeLibrary(library);
-}
-
-TEST(VVariousTest, bareLibraryNameIsCompletedWithPrefixAndSuffix) {
-    FileTree tree;
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(orvtest::standinHostPath("full")),
-                            QString::fromStdString(tree.path("libstandin.so"))));
-    QLibrary* library = VVarious::openLibrary(tree.path("standin").c_str());
-    ASSERT_NE(library, nullptr);
-    EXPECT_NE(VVarious::resolveLibraryFuncName(library, "simGetMainWindow"), nullptr);
-    VVarious::closeLibrary(library);
-}
-
-TEST(VVariousTest, missingLibrariesGiveNullAndNullIsAccepted) {
-    FileTree tree;
+    orvtest::FileTree tree;
+    const QString host = QString::fromStdString(orvtest::standinHostPath("full"));
+    ASSERT_TRUE(QFile::copy(host, QString::fromStdString(tree.path("libstandin.so"))));
     tree.file("notALibrary.so", "plain text");
-    tree.folder("folder.so");
-    for (const std::string& name :
-         {tree.path("missing.so"), tree.path("notALibrary.so"), tree.path("folder.so"), std::string()}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(VVarious::openLibrary(name.c_str()), nullptr);
+    // A bare name is completed with the platform's prefix and suffix.
+    for (const std::string& name : {orvtest::standinHostPath("full"), tree.path("standin")}) {
+        QLibrary* library = VVarious::openLibrary(name.c_str());
+        ASSERT_NE(library, nullptr) << name;
+        EXPECT_NE(VVarious::resolveLibraryFuncName(library, "simGetIntegerParameter"), nullptr);
+        EXPECT_NE(VVarious::resolveLibraryFuncName(library, "simGetMainWindow"), nullptr);
+        EXPECT_EQ(VVarious::resolveLibraryFuncName(library, "noSuchFunction"), nullptr);
+        EXPECT_EQ(VVarious::resolveLibraryFuncName(library, nullptr), nullptr);
+        VVarious::closeLibrary(library);
     }
+    for (const std::string& name : {tree.path("missing.so"), tree.path("notALibrary.so"), std::string()})
+        EXPECT_EQ(VVarious::openLibrary(name.c_str()), nullptr) << name;
     EXPECT_EQ(VVarious::openLibrary(nullptr), nullptr);
     EXPECT_EQ(VVarious::resolveLibraryFuncName(nullptr, "simGetMainWindow"), nullptr);
     VVarious::closeLibrary(nullptr);
 }
 
-TEST(VVariousTest, hostLibraryIsFoundInTheWorkingFolder) {
-    const orvtest::IsolatedResult result = orvtest::runIsolated([] {
-        QLibrary* library = VVarious::openLibrary("./zadodiredi.dylib");
-        const bool resolved = VVarious::resolveLibraryFuncName(library, "simGetIntegerParameter") != nullptr;
-        VVarious::closeLibrary(library);
-        std::printf("%d %d\n", library != nullptr, resolved);
-        return 0;
-    });
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "1 1\n");
-}
-
-TEST(VVariousTest, copyingToTheClipboardReportsSuccess) {
-    EXPECT_TRUE(VVarious::copyTextToClipboard("text"));
-    EXPECT_TRUE(VVarious::copyTextToClipboard(""));
-}
-
-/// What the recorder program wrote to record, waiting for it up to ten seconds; "<none>" if nothing.
-std::string waitForRecord(const std::string& record) {
-    for (int i = 0; i < 1000; ++i) {
+/// What the recorder program wrote to record, waiting for it up to ten seconds; "" if nothing.
+std::string waitForRecord(const std::string& record, int tries = 1000) {
+    for (int i = 0; i < tries; ++i, usleep(10000)) {
         QFile in(QString::fromStdString(record));
         if (in.open(QIODevice::ReadOnly))
             return in.readAll().toStdString();
-        usleep(10000);
     }
-    return "<none>";
+    return "";
 }
 
 const char* const kRecorder = "orvArgRecorder";
 
-TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
-    FileTree tree;
-    tree.folder("work");
-    tree.folder("bin");
-    tree.folder("empty");
-    for (const char* folder : {"work", "bin"})
-        ASSERT_TRUE(
-            QFile::copy(ORV_ARG_RECORDER_PATH, QString::fromStdString(tree.path(folder) + "/" + kRecorder)));
-    const std::string inBin = tree.path("bin") + "/" + kRecorder;
-    struct Row {
-        const char* name;
-        std::string program, arguments, folder;
-        bool started;
-        std::string record;
-    };
-    const std::vector<Row> rows = {
-        {"bare name looked for in the working folder", kRecorder, "a b", tree.path("work"), true,
-         tree.path("work") + "\n[a]\n[b]\n"},
-        {"bare name missing from the working folder", kRecorder, "a", tree.path("empty"), false, "<none>"},
-        {"path with a slash used as given", inBin, "x", tree.path("empty"), true,
-         tree.path("empty") + "\n[x]\n"},
-        {"relative path from the working folder", "../bin/" + std::string(kRecorder), "", tree.path("work"),
-         true, tree.path("work") + "\n"},
-        {"at sign dropped, path used as given", "@" + inBin, "y", tree.path("work"), true,
-         tree.path("work") + "\n[y]\n"},
-        {"at sign: a bare name is not looked for in the working folder", "@" + std::string(kRecorder), "",
-         tree.path("work"), false, "<none>"},
-        {"runs of blanks and tabs", inBin, " \t one  \t\ttwo   three\t ", tree.path("work"), true,
-         tree.path("work") + "\n[one]\n[two]\n[three]\n"},
-        {"no quoting", inBin, "\"a b\" c\\ d", tree.path("work"), true,
-         tree.path("work") + "\n[\"a]\n[b\"]\n[c\\]\n[d]\n"},
-        {"blank arguments give none", inBin, " \t ", tree.path("work"), true, tree.path("work") + "\n"},
-        {"empty program", "", "a", tree.path("work"), false, "<none>"},
-        {"at sign alone", "@", "a", tree.path("work"), false, "<none>"},
-        {"missing working folder", inBin, "a", tree.path("missing"), false, "<none>"},
-        {"a file as working folder", inBin, "a", inBin, false, "<none>"},
-    };
-    int index = 0;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string record = tree.path("record" + std::to_string(index++));
-        ASSERT_EQ(setenv("ORV_ARG_RECORD", record.c_str(), 1), 0);
-        EXPECT_EQ(VVarious::executeExternalApplication(row.program, row.arguments, row.folder, 0),
-                  row.started);
-        EXPECT_EQ(row.started ? waitForRecord(record) : tree.read("record" + std::to_string(index - 1)),
-                  row.started ? row.record : "<missing>");
-    }
-    unsetenv("ORV_ARG_RECORD");
+// The module path is kept for the process, so this runs in a fresh one.
+TEST(VVariousTest, workingFolderRulesInAFreshProcess) {
+    const orvtest::IsolatedResult result = orvtest::runIsolated([] {
+        char start[4096];
+        if (!QFile::copy(ORV_ARG_RECORDER_PATH, kRecorder) || getcwd(start, sizeof(start)) == nullptr ||
+            setenv("ORV_ARG_RECORD", "record", 1) != 0)
+            return 2;
+        // A program without a working folder runs in ours.
+        const bool started = VVarious::executeExternalApplication(kRecorder, "only", "", 7);
+        std::printf("%d %d ", started, waitForRecord("record") == std::string(start) + "\n[only]\n");
+        // Asked while the working folder is gone: nothing, and nothing kept.
+        const std::string gone = std::string(start) + "/gone";
+        if (mkdir(gone.c_str(), 0700) != 0 || chdir(gone.c_str()) != 0 || rmdir(gone.c_str()) != 0)
+            return 3;
+        std::printf("[%s] ", VVarious::getModulePath().c_str());
+        // A deep folder comes whole, and the first answer is kept after a change of folder.
+        for (int i = 0; i < 12; ++i) {
+            if (chdir(start) != 0 || mkdir(std::string(200, 'd').c_str(), 0700) != 0 ||
+                chdir(std::string(200, 'd').c_str()) != 0 || getcwd(start, sizeof(start)) == nullptr)
+                return 4;
+        }
+        const std::string first = VVarious::getModulePath();
+        if (chdir("/") != 0)
+            return 5;
+        std::printf("%d %d", first.size() > 2400 && first == start, VVarious::getModulePath() == first);
+        return 0;
+    });
+    EXPECT_EQ(result.output, "1 1 [] 1 1");
 }
 
-TEST(VVariousTest, externalProgramWithoutAFolderRunsInOurs) {
-    const orvtest::IsolatedResult result = orvtest::runIsolated(
-        [] {
-            if (!QFile::copy(ORV_ARG_RECORDER_PATH, kRecorder))
-                return 2;
-            char folder[4096];
-            if (getcwd(folder, sizeof(folder)) == nullptr || setenv("ORV_ARG_RECORD", "record", 1) != 0)
-                return 3;
-            const bool started = VVarious::executeExternalApplication(kRecorder, "only", "", 7);
-            const std::string record = waitForRecord(std::string(folder) + "/record");
-            std::printf("%d %d %s", started, record.rfind(std::string(folder) + "\n", 0) == 0,
-                        record.substr(record.find('\n') + 1).c_str());
-            return 0;
-        },
-        {""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.output, "1 1 [only]\n");
+TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
+    orvtest::FileTree tree;
+    tree.folder("bin");
+    tree.folder("work");
+    const std::string work = tree.path("work"), bin = tree.path("bin"), inBin = bin + "/" + kRecorder;
+    ASSERT_TRUE(QFile::copy(ORV_ARG_RECORDER_PATH, QString::fromStdString(inBin)));
+    // Program, arguments, working folder, and what it recorded ("" when it was not started).
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> rows = {
+        {kRecorder, "a b", bin, bin + "\n[a]\n[b]\n"},
+        {kRecorder, "a", work, ""},
+        {inBin, "x", work, work + "\n[x]\n"},
+        {"../bin/" + std::string(kRecorder), "", work, work + "\n"},
+        {"@" + inBin, "y", work, work + "\n[y]\n"},
+        {"@" + std::string(kRecorder), "", bin, ""},
+        {inBin, " \t one  \t\t\"two three\"\tc\\ d ", work,
+         work + "\n[one]\n[\"two]\n[three\"]\n[c\\]\n[d]\n"},
+        {inBin, " \t ", work, work + "\n"},
+        {"", "a", work, ""},
+        {"@", "a", work, ""},
+        {inBin, "a", tree.path("missing"), ""},
+    };
+    int index = 0;
+    for (const auto& [program, arguments, folder, record] : rows) {
+        const std::string recordPath = tree.path("record" + std::to_string(index++));
+        ASSERT_EQ(setenv("ORV_ARG_RECORD", recordPath.c_str(), 1), 0);
+        EXPECT_EQ(VVarious::executeExternalApplication(program, arguments, folder, 0), !record.empty())
+            << program;
+        EXPECT_EQ(waitForRecord(recordPath, record.empty() ? 1 : 1000), record)
+            << program << " in " << folder;
+    }
+    unsetenv("ORV_ARG_RECORD");
 }
 
 } // namespace
