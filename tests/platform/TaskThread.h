@@ -1,6 +1,6 @@
 #pragma once
-// A long-lived thread that runs the tasks handed to it, for tests that need to act as one chosen
-// thread (holding a lock, being recorded) across several steps.
+// A long-lived thread that runs handed-over tasks, for tests that act as one chosen thread (holding
+// a lock, being recorded) across several steps.
 
 #include <condition_variable>
 #include <deque>
@@ -19,7 +19,6 @@ public:
         post(nullptr);
         _thread.join();
     }
-
     /// Runs task on this thread and returns its result once it has run.
     template <typename Task> auto run(Task task) -> decltype(task()) {
         std::packaged_task<decltype(task())()> packaged(std::move(task));

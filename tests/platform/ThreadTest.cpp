@@ -4,42 +4,34 @@
 #include "TaskThread.h"
 #include "common/WaitUntil.h"
 
-#include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ORV_TEST_LEAK_CHECKER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ORV_TEST_LEAK_CHECKER 1
-#endif
-#endif
-#ifdef ORV_TEST_LEAK_CHECKER
+#ifdef __SANITIZE_ADDRESS__
 #include <sanitizer/lsan_interface.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-// What the started functions saw.
-std::mutex logMutex;
+std::mutex logMutex; // guards what the started functions saw:
 int runs[4], released;
 pthread_t runner, releaser;
 
 bool releasedAll(int count) {
-    return orvtest::waitUntil([count] { return std::lock_guard<std::mutex>(logMutex), released == count; },
-                              20000);
+    return orvtest::waitUntil(
+        [count] {
+            const std::lock_guard<std::mutex> guard(logMutex);
+            return released == count;
+        },
+        20000);
 }
 
-// Counts the run, and the release of the Thread running it when that happens.
+// Counts the run (a non-null argument a hundredfold), and the release of the Thread running it.
 template <int N> unsigned int loggedStart(void* argument) {
     QObject::connect(QThread::currentThread(), &QObject::destroyed, [] {
         const std::lock_guard<std::mutex> guard(logMutex);
@@ -55,8 +47,7 @@ unsigned int (*const kStarts[4])(void*) = {loggedStart<0>, loggedStart<1>, logge
 
 void resetLog() {
     const std::lock_guard<std::mutex> guard(logMutex);
-    std::fill(std::begin(runs), std::end(runs), 0);
-    released = 0;
+    runs[0] = runs[1] = runs[2] = runs[3] = released = 0;
 }
 
 TEST(ThreadLaunch, RunsEachFunctionExactlyOnceAndReleasesEveryThread) {
@@ -106,27 +97,23 @@ TEST(ThreadRelease, ReleasedByTheLauncherLoopOrElseByItsOwnThread) {
         EXPECT_FALSE(pthread_equal(runner, launching)) << launcher;
         EXPECT_TRUE(pthread_equal(releaser, launcher[0] == 'm' ? launching : runner)) << launcher;
     }
-}
-
-TEST(ThreadOwnership, ObjectsNotLaunchedSimplyStayWithTheirOwner) {
-    QPointer<Thread> thread(new Thread());
-    QMetaObject::invokeMethod(thread, "threadFinished", Qt::DirectConnection); // without a sender
+    // A Thread started by its owner stays with it, and the slot does nothing without a sender.
+    QPointer<Thread> owned(new Thread());
+    QMetaObject::invokeMethod(owned, "threadFinished", Qt::DirectConnection);
+    resetLog();
     Thread::startAddress = kStarts[2];
     Thread::startAddressIsFree = false;
-    resetLog();
-    thread->start();
-    ASSERT_TRUE(thread->wait(20000));
-    EXPECT_TRUE(Thread::startAddressIsFree.load());
-    EXPECT_EQ(Thread::startAddress, nullptr);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_FALSE(thread.isNull());
-    delete thread.data();
+    owned->start();
+    ASSERT_TRUE(owned->wait(20000));
+    EXPECT_TRUE(Thread::startAddressIsFree.load() && Thread::startAddress == nullptr);
+    orvtest::processEventsFor(20);
+    ASSERT_FALSE(owned.isNull());
+    delete owned.data();
     const std::lock_guard<std::mutex> guard(logMutex);
     EXPECT_EQ(runs[2] * 10 + released, 11);
 }
 
-#ifdef ORV_TEST_LEAK_CHECKER
+#ifdef __SANITIZE_ADDRESS__
 // Launches from threads that run no event loop and asks the leak checker: 0 when no Thread was
 // lost, otherwise the step that went wrong.
 int launchWithoutEventLoopsAndCheckLeaks() {
@@ -151,7 +138,7 @@ int launchWithoutEventLoopsAndCheckLeaks() {
 // Runs in a freshly started copy of this program (the "threadsafe" death-test style executes it
 // again), so no thread of an earlier test is still ending while the checker looks.
 TEST(ThreadReleaseLeakCheck, NoThreadObjectIsLostWithoutAnEventLoop) {
-#ifndef ORV_TEST_LEAK_CHECKER
+#ifndef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "needs AddressSanitizer's leak checker";
 #else
     const std::string savedStyle = GTEST_FLAG_GET(death_test_style);

@@ -16,35 +16,31 @@
 namespace {
 
 TEST(VVariousTest, pathRules) {
-    const std::vector<std::pair<std::string, std::string>> finalSeparators = {
-        {"/usr/lib/", "/usr/lib"}, {"a//", "a/"},      {"a\\", "a"},       {"/", ""}, {"", ""},
-        {"\x81\\", "\x81\\"},      {"\xff/", "\xff/"}, {"\x7f\\", "\x7f"},
+    // Per path: without its final separator, then folder, name, base, extension and absolute or not.
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"/a/b/archive.tar.gz", "/a/b/archive.tar.gz|/a/b|archive.tar.gz|archive.tar|gz|1"},
+        {"README", "README|.|README|README||0"},
+        {"/file.txt", "/file.txt||file.txt|file|txt|1"},
+        {"folder/", "folder|folder||||0"},
+        {"a//", "a/|a||||0"},
+        {"a//b", "a//b|a|b|b||0"},
+        {"dir.d/.hidden", "dir.d/.hidden|dir.d|.hidden||hidden|0"},
+        {"back\\slash.c\\", "back\\slash.c|.|back\\slash.c\\|back\\slash|c\\|0"},
+        {"\x82\\/f.", "\x82\\/f.|\x82\\|f.|f||0"},
+        {"\xff/", "\xff/|\xff||||0"},
+        {"\x7f\\", "\x7f|.|\x7f\\|\x7f\\||0"},
+        {"/", "|||||1"},
+        {"", "|.||||0"},
     };
-    for (const auto& [path, expected] : finalSeparators) {
+    for (const auto& [path, expected] : rows) {
         std::string trimmed = path;
         VVarious::removePathFinalSlashOrBackslash(trimmed);
-        EXPECT_EQ(trimmed, expected) << path;
-    }
-    // Per path: folder, name, base and extension, each followed by "|".
-    const std::vector<std::pair<std::string, std::string>> splits = {
-        {"/a/b/archive.tar.gz", "/a/b|archive.tar.gz|archive.tar|gz|"},
-        {"README", ".|README|README||"},
-        {"/file.txt", "|file.txt|file|txt|"},
-        {"folder/", "folder||||"},
-        {"a//b", "a|b|b||"},
-        {"dir.d/.hidden", "dir.d|.hidden||hidden|"},
-        {"back\\slash.c", ".|back\\slash.c|back\\slash|c|"},
-        {"\x82\\/f.", "\x82\\|f.|f||"},
-    };
-    for (const auto& [path, expected] : splits)
-        EXPECT_EQ(VVarious::splitPath_path(path) + "|" + VVarious::splitPath_fileBaseAndExtension(path) +
-                      "|" + VVarious::splitPath_fileBase(path) + "|" +
-                      VVarious::splitPath_fileExtension(path) + "|",
+        EXPECT_EQ(trimmed + "|" + VVarious::splitPath_path(path) + "|" +
+                      VVarious::splitPath_fileBaseAndExtension(path) + "|" +
+                      VVarious::splitPath_fileBase(path) + "|" + VVarious::splitPath_fileExtension(path) +
+                      "|" + std::to_string(VVarious::isAbsolutePath(path)),
                   expected);
-    EXPECT_EQ(std::to_string(VVarious::isAbsolutePath("/")) + std::to_string(VVarious::isAbsolutePath("")) +
-                  std::to_string(VVarious::isAbsolutePath("usr/lib")) +
-                  std::to_string(VVarious::isAbsolutePath("\\x")),
-              "1000");
+    }
     EXPECT_TRUE(VVarious::copyTextToClipboard("text"));
 }
 
@@ -52,7 +48,6 @@ TEST(VVariousTest, librariesOpenResolveAndClose) {
     orvtest::FileTree tree;
     const QString host = QString::fromStdString(orvtest::standinHostPath("full"));
     ASSERT_TRUE(QFile::copy(host, QString::fromStdString(tree.path("libstandin.so"))));
-    tree.file("notALibrary.so", "plain text");
     // A bare name is completed with the platform's prefix and suffix.
     for (const std::string& name : {orvtest::standinHostPath("full"), tree.path("standin")}) {
         QLibrary* library = VVarious::openLibrary(name.c_str());
@@ -63,7 +58,7 @@ TEST(VVariousTest, librariesOpenResolveAndClose) {
         EXPECT_EQ(VVarious::resolveLibraryFuncName(library, nullptr), nullptr);
         VVarious::closeLibrary(library);
     }
-    for (const std::string& name : {tree.path("missing.so"), tree.path("notALibrary.so"), std::string()})
+    for (const std::string& name : {tree.path("missing.so"), tree.root(), std::string()})
         EXPECT_EQ(VVarious::openLibrary(name.c_str()), nullptr) << name;
     EXPECT_EQ(VVarious::openLibrary(nullptr), nullptr);
     EXPECT_EQ(VVarious::resolveLibraryFuncName(nullptr, "simGetMainWindow"), nullptr);
