@@ -1,4 +1,6 @@
 #include "platform/VFile.h"
+#include "platform/VArchive.h"
+#include "platform/VFileFinder.h"
 
 #include "platform/FileTreeFixture.h"
 
@@ -6,14 +8,87 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <fcntl.h>
 #include <functional>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <tuple>
-#include <vector>
 
 namespace {
 
+using namespace std::string_literals;
 using orvtest::FileTree;
+
+/// "count:" and the records of the last search, each a name with "/" after a folder's.
+std::string records(VFileFinder& finder, int count) {
+    std::string result = std::to_string(count) + ":";
+    for (int i = 0; SFileOrFolder* item = finder.getFoundItem(i); ++i)
+        result += " " + item->name + (item->isFile ? "" : "/");
+    return result;
+}
+
+TEST(VFileFinderTest, searchesListTheirKindSortedByNameWithoutCaseUntilTheNextSearch) {
+    FileTree tree;
+    for (const char* name : {"a.txt", "B.TXT", ".hidden.txt", "c.txt2", "d"})
+        tree.file(name);
+    for (const char* name : {"sub.txt", ".hiddenDir", "Zeta"})
+        tree.folder(name);
+    tree.symlink("sub.txt", "linkDir");
+    tree.symlink("a.txt", "linkFile.txt");
+    VFileFinder finder;
+    EXPECT_EQ(finder.getFoundItem(0), nullptr);
+    const auto search = [&](int kind, const std::string& folder, const char* extension = "") {
+        const std::string path = tree.root() + folder;
+        return records(finder, kind == 0   ? finder.searchFilesWithExtension(path, extension)
+                               : kind == 1 ? finder.searchFolders(path)
+                                           : finder.searchFilesOrFolders(path));
+    };
+    EXPECT_EQ(search(0, "", "TxT"), "4: .hidden.txt a.txt B.TXT linkFile.txt");
+    EXPECT_EQ(finder.getFoundItem(1)->path, tree.root() + "/a.txt");
+    EXPECT_EQ(search(0, "/"), "6: .hidden.txt a.txt B.TXT c.txt2 d linkFile.txt");
+    EXPECT_EQ(finder.getFoundItem(1)->path, tree.root() + "/a.txt");
+    EXPECT_EQ(search(1, ""), "5: ./ ../ .hiddenDir/ sub.txt/ Zeta/");
+    EXPECT_EQ(search(2, ""),
+              "12: ./ ../ .hidden.txt .hiddenDir/ a.txt B.TXT c.txt2 d linkDir/ linkFile.txt sub.txt/ Zeta/");
+    EXPECT_EQ(finder.getFoundItem(-1), nullptr);
+    EXPECT_EQ(search(2, "/missing"), "0:");
+    EXPECT_EQ(search(1, "/d"), "0:");
+    // An empty folder is the working folder, and the paths stay relative.
+    ASSERT_GT(finder.searchFilesOrFolders(""), 1);
+    EXPECT_EQ(finder.getFoundItem(1)->path, "..");
+}
+
+TEST(VFileFinderTest, countsAndWriteTimes) {
+    FileTree tree;
+    for (const char* name : {"empty", "folders/x", "folders/.y", "mixed/logs", "mixed/log.d"})
+        tree.folder(name);
+    for (const char* name : {"mixed/log", "mixed/log.txt", "mixed/.log", "mixed/catalog", "mixed/Log2"})
+        tree.file(name);
+    // Files, folders, files beginning with "log", files beginning with "".
+    for (const auto& [folder, counts] : std::vector<std::pair<std::string, std::string>>{
+             {"empty", "0000"}, {"folders", "0200"}, {"mixed", "5225"}, {"missing", "0000"}}) {
+        const std::string path = tree.path(folder);
+        EXPECT_EQ(std::to_string(VFileFinder::countFiles(path.c_str())) +
+                      std::to_string(VFileFinder::countFolders(path.c_str())) +
+                      std::to_string(VFileFinder::countFilesWithPrefix(path.c_str(), "log")) +
+                      std::to_string(VFileFinder::countFilesWithPrefix(path.c_str(), "")),
+                  counts)
+            << folder;
+    }
+    EXPECT_EQ(VFileFinder::countFiles(nullptr) + VFileFinder::countFolders(nullptr) +
+                  VFileFinder::countFilesWithPrefix(tree.path("mixed").c_str(), nullptr),
+              0);
+    // Write times are unsigned 32-bit second counts, all bits set outside that range.
+    for (const auto& [seconds, expected] : std::vector<std::pair<std::time_t, std::int64_t>>{
+             {4294967294, 4294967294}, {4294967295, 0xFFFFFFFF}, {-100, 0xFFFFFFFF}}) {
+        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, tree.path("mixed/log").c_str(), times, 0), 0);
+        VFileFinder finder;
+        ASSERT_EQ(finder.searchFilesWithExtension(tree.path("mixed"), ""), 5);
+        EXPECT_EQ(finder.getFoundItem(2)->lastWriteTime, expected) << finder.getFoundItem(2)->name;
+    }
+}
 
 std::string thrownBy(const std::function<void()>& action) {
     try {
@@ -50,15 +125,16 @@ TEST(VFileTest, opensAsTheFlagsAskOrSaysWhyNot) {
         VFile file(path, static_cast<unsigned short>(flags), true);
         EXPECT_EQ(file.getPathAndFilename(), path);
         if (file.getFile() == nullptr) {
-            EXPECT_EQ(file.getLength(), 0u);
-            EXPECT_FALSE(file.flush());
+            EXPECT_EQ(file.getLength() + file.flush(), 0u);
             file.close();
             const std::string message = "cannot open \"" + path + "\"" + expected;
             EXPECT_EQ(thrownBy([&] { VFile loud(path, static_cast<unsigned short>(flags)); }), message);
             EXPECT_FALSE(tree.exists("absent"));
             continue;
         }
-        EXPECT_EQ(file.getFile()->write("new", 3), flags == read ? -1 : 3);
+        if (flags != read) {
+            ASSERT_EQ(file.getFile()->write("new", 3), 3);
+        }
         EXPECT_EQ(tree.read(relative), flags == read ? "old text" : ""); // emptied, nothing flushed yet
         EXPECT_TRUE(file.flush());
         EXPECT_EQ(tree.read(relative) + std::to_string(file.getLength()),
@@ -71,7 +147,7 @@ TEST(VFileTest, opensAsTheFlagsAskOrSaysWhyNot) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "File exception error: gone\n");
 }
 
-TEST(VFileTest, existenceTestsAndFolderCreationAnswerFromThePath) {
+TEST(VFileTest, existenceFolderCreationAndErasing) {
     FileTree tree;
     tree.file("plain", "abc");
     tree.symlink(tree.root(), "linkToDir");
@@ -94,30 +170,146 @@ TEST(VFileTest, existenceTestsAndFolderCreationAnswerFromThePath) {
     EXPECT_EQ(named.getPathAndFilename() + std::to_string(named.getFile()->isOpen()), tree.path("new") + "0");
     EXPECT_EQ(thrownBy([&] { VFile gone(tree.path("brokenLink")); }),
               "no file or folder named \"" + tree.path("brokenLink") + "\"");
-}
 
-TEST(VFileTest, erasingDeletesMatchingFilesOnly) {
-    const std::vector<std::tuple<const char*, int, const char*>> rows = {
-        {"", 4, ".hiddenDir abcdir abcLink"},
-        {"abc", 2, ".abc .hiddenDir abcdir abcLink xabc"},
-        {"ABC", 0, ".abc .hiddenDir abc abcdef abcdir abcLink xabc"},
-    };
-    for (const auto& [prefix, erased, left] : rows) {
-        FileTree tree;
+    // Prefix, files erased, entries left.
+    for (const auto& [prefix, erased, left] : std::vector<std::tuple<const char*, int, const char*>>{
+             {"", 4, ".hiddenDir abcdir abcLink"},
+             {"abc", 2, ".abc .hiddenDir abcdir abcLink xabc"},
+             {"ABC", 0, ".abc .hiddenDir abc abcdef abcdir abcLink xabc"}}) {
+        FileTree files;
         for (const char* name : {"abcdir", ".hiddenDir"})
-            tree.folder(name);
+            files.folder(name);
         for (const char* name : {"abc", "abcdef", "xabc", ".abc", "abcdir/abc"})
-            tree.file(name);
-        tree.symlink("abcdir", "abcLink");
-        EXPECT_EQ(VFile::eraseFilesWithPrefix(tree.root().c_str(), prefix), erased) << prefix;
-        VFile::eraseFile(tree.path("abcdir"));
+            files.file(name);
+        files.symlink("abcdir", "abcLink");
+        EXPECT_EQ(VFile::eraseFilesWithPrefix(files.root().c_str(), prefix), erased) << prefix;
+        VFile::eraseFile(files.path("abcdir"));
         const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System;
-        const QDir root(QString::fromStdString(tree.root()));
+        const QDir root(QString::fromStdString(files.root()));
         EXPECT_EQ(root.entryList(all, QDir::Name | QDir::IgnoreCase).join(' ').toStdString(), left);
-        VFile::eraseFile(tree.path("abcdir/abc"));
-        EXPECT_FALSE(tree.exists("abcdir/abc"));
+        VFile::eraseFile(files.path("abcdir/abc"));
+        EXPECT_FALSE(files.exists("abcdir/abc"));
     }
     EXPECT_EQ(VFile::eraseFilesWithPrefix(nullptr, "") + VFile::eraseFilesWithPrefix("/", nullptr), 0);
+}
+
+/// Reads bytes with readMultiLine (when multi) or readSingleLine until a read gives false; each
+/// call shows as "[line]bytesRead" and a blank, or a dot after the final false.
+std::string readAll(const std::string& bytes, bool keepTabs, bool multi = false,
+                    const char* separator = "|") {
+    FileTree tree;
+    tree.file("in", bytes);
+    VFile file(tree.path("in"), VFile::READ);
+    VArchive archive(&file, VArchive::LOAD);
+    std::string reads;
+    unsigned int bytesRead = 0;
+    for (bool more = true; more && reads.size() < 100000;) {
+        std::string line = "stale";
+        more = multi ? archive.readMultiLine(bytesRead, line, keepTabs, separator)
+                     : archive.readSingleLine(bytesRead, line, keepTabs);
+        reads += "[" + line + "]" + std::to_string(bytesRead) + (more ? " " : ".");
+    }
+    return reads;
+}
+
+TEST(VArchiveTest, writesPutExactlyTheirBytesWhateverTheModeBits) {
+    FileTree tree;
+    VFile file(tree.path("out"), VFile::CREATE_WRITE);
+    for (const int mode : {0, 1, 2, 0xFFFF}) {
+        const VArchive archive(&file, static_cast<unsigned short>(mode));
+        EXPECT_EQ(std::to_string(archive.isStoring()) + std::to_string(archive.isLoading()),
+                  mode & 1 ? "10" : "01");
+        EXPECT_EQ(archive.getFile(), &file);
+    }
+    VArchive archive(&file, VArchive::STORE);
+    archive.writeString("");
+    archive.writeLine("");
+    archive.writeString("ab");
+    archive.writeLine("c\0d"s);
+    archive << 'x' << '\0' << '\xff' << '\n';
+    file.close();
+    EXPECT_EQ(tree.read("out"), "\r\nabc\0d\r\nx\0\xff\n"s);
+}
+
+TEST(VArchiveTest, readsSplitEveryLineEndMixAndJoinContinuations) {
+    const std::string longLine(10000, 'x');
+    const std::vector<std::tuple<std::string, bool, bool, std::string>> rows = {
+        // bytes, keep tabs, multi-line, reads
+        {"ab\r\ncd", false, false, "[ab]4 [cd]6 []6."},
+        {"ab\ncd\n", false, false, "[ab]3 [cd]6 []6."},
+        {"ab\rcd\n", false, false, "[abcd]6 []6."},
+        {"a\n\rb\r\n", false, false, "[a]2 [b]6 []6."},
+        {"a\r\n\r\nb", false, false, "[a]3 []5 [b]6 []6."},
+        {"ab\r", false, false, "[ab]3 []3."},
+        {"\xc3\0\tb\t\n"s, false, false, "[\xc3\0 b ]6 []6."s},
+        {"\xc3\0\tb\t\n"s, true, false, "[\xc3\0\tb\t]6 []6."s},
+        {"", false, false, "[]0."},
+        {longLine + "\r\ny", false, false, "[" + longLine + "]10002 [y]10003 []10003."},
+        {"a \\\r\nb\\  \r\nc \r\n", false, true, "[a |b|c]15 []15."},
+        {"x \\\r\n", false, true, "[x |]5."},
+        {"   \na \t\n\\\nz", false, true, "[]4 [a]8 [|z]11 []11."},
+        {"a \t\nb\t\\\nc", true, true, "[a \t]4 [b\t|c]9 []9."},
+    };
+    for (const auto& [bytes, keepTabs, multi, expected] : rows)
+        EXPECT_EQ(readAll(bytes, keepTabs, multi), expected) << bytes.substr(0, 20);
+    EXPECT_EQ(readAll("a\\\nb", false, true, nullptr), "[ab]4 []4.");
+}
+
+TEST(VArchiveTest, byteAndLineReadsContinueEachOtherExactly) {
+    std::string bytes; // long enough to cross the file's read buffer many times
+    for (int i = 0; i < 20000; ++i)
+        bytes += "line " + std::to_string(i) + "\r\n" + static_cast<char>('A' + i % 26);
+    FileTree tree;
+    tree.file("mixed", bytes);
+    VFile file(tree.path("mixed"), VFile::READ);
+    VArchive archive(&file, VArchive::LOAD);
+    unsigned int bytesRead = 0;
+    std::string line;
+    for (int i = 0; i < 20000; ++i) {
+        ASSERT_TRUE(archive.readSingleLine(bytesRead, line, false)) << i;
+        ASSERT_EQ(line, "line " + std::to_string(i)) << i;
+        char byte = 0;
+        archive >> byte;
+        ++bytesRead;
+        ASSERT_EQ(byte, static_cast<char>('A' + i % 26)) << i;
+    }
+    EXPECT_EQ(bytesRead, bytes.size());
+    EXPECT_FALSE(archive.readSingleLine(bytesRead, line, false));
+    char past = 'q';
+    archive >> past;
+    EXPECT_EQ(past, '\0');
+}
+
+TEST(VArchiveTest, countIsTheOnlyEndTestButTheFileEndIsNeverPassed) {
+    FileTree tree;
+    tree.file("in", "ab\ncd\n");
+    VFile file(tree.path("in"), VFile::READ);
+    VArchive archive(&file, VArchive::LOAD);
+    std::string line;
+    unsigned int ahead = 3, behind = 0; // counts that disagree with the position (0)
+    const auto read = [&](unsigned int& count) {
+        const bool result = archive.readSingleLine(count, line, false);
+        return std::to_string(result) + line + std::to_string(count);
+    };
+    EXPECT_EQ(read(ahead), "1ab6");
+    EXPECT_EQ(read(ahead), "06");
+    EXPECT_EQ(read(behind), "1cd3");
+    EXPECT_EQ(read(behind), "03"); // the file ended first: nothing invented
+    QFile writer(QString::fromStdString(tree.path("in")));
+    ASSERT_TRUE(writer.open(QIODevice::Append));
+    writer.write("ef\n");
+    writer.close();
+    EXPECT_EQ(read(ahead), "1ef9"); // appended bytes are read
+
+    VFile failed(tree.path("missing"), VFile::READ, true);
+    VArchive overNothing(&failed, VArchive::LOAD);
+    char byte = 'q';
+    const bool anything =
+        overNothing.readSingleLine(ahead, line, false) || overNothing.readMultiLine(ahead, line, false, ",");
+    overNothing >> byte;
+    overNothing.writeLine("dropped");
+    overNothing << 'x';
+    EXPECT_EQ(std::to_string(anything) + line + byte + std::to_string(ahead), "0\0"s + "9");
 }
 
 } // namespace
