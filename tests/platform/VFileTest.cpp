@@ -193,21 +193,25 @@ TEST(VFileTest, existenceFolderCreationAndErasing) {
     EXPECT_EQ(VFile::eraseFilesWithPrefix(nullptr, "") + VFile::eraseFilesWithPrefix("/", nullptr), 0);
 }
 
-/// Reads bytes with readMultiLine (when multi) or readSingleLine until a read gives false; each
-/// call shows as "[line]bytesRead" and a blank, or a dot after the final false.
-std::string readAll(const std::string& bytes, bool keepTabs, bool multi = false,
-                    const char* separator = "|") {
+/// Reads bytes until a read gives false, each read showing as "[line]bytesRead" and a blank, or a
+/// dot after the final false. Mode 's' reads single lines, 'b' also one byte after each (shown as
+/// "<byte>"), 'm' multi-lines joined by "|", 'n' multi-lines joined without a separator.
+std::string readAll(const std::string& bytes, bool keepTabs, char mode = 's') {
     FileTree tree;
     tree.file("in", bytes);
     VFile file(tree.path("in"), VFile::READ);
     VArchive archive(&file, VArchive::LOAD);
     std::string reads;
     unsigned int bytesRead = 0;
-    for (bool more = true; more && reads.size() < 100000;) {
+    for (bool more = true; more && reads.size() < 1000000;) {
         std::string line = "stale";
-        more = multi ? archive.readMultiLine(bytesRead, line, keepTabs, separator)
-                     : archive.readSingleLine(bytesRead, line, keepTabs);
+        more = mode == 'm' || mode == 'n'
+                   ? archive.readMultiLine(bytesRead, line, keepTabs, mode == 'm' ? "|" : nullptr)
+                   : archive.readSingleLine(bytesRead, line, keepTabs);
         reads += "[" + line + "]" + std::to_string(bytesRead) + (more ? " " : ".");
+        char byte = 'q';
+        if (mode == 'b' && (archive >> byte, ++bytesRead))
+            reads += "<" + std::string(1, byte) + ">";
     }
     return reads;
 }
@@ -233,51 +237,34 @@ TEST(VArchiveTest, writesPutExactlyTheirBytesWhateverTheModeBits) {
 
 TEST(VArchiveTest, readsSplitEveryLineEndMixAndJoinContinuations) {
     const std::string longLine(10000, 'x');
-    const std::vector<std::tuple<std::string, bool, bool, std::string>> rows = {
-        // bytes, keep tabs, multi-line, reads
-        {"ab\r\ncd", false, false, "[ab]4 [cd]6 []6."},
-        {"ab\ncd\n", false, false, "[ab]3 [cd]6 []6."},
-        {"ab\rcd\n", false, false, "[abcd]6 []6."},
-        {"a\n\rb\r\n", false, false, "[a]2 [b]6 []6."},
-        {"a\r\n\r\nb", false, false, "[a]3 []5 [b]6 []6."},
-        {"ab\r", false, false, "[ab]3 []3."},
-        {"\xc3\0\tb\t\n"s, false, false, "[\xc3\0 b ]6 []6."s},
-        {"\xc3\0\tb\t\n"s, true, false, "[\xc3\0\tb\t]6 []6."s},
-        {"", false, false, "[]0."},
-        {longLine + "\r\ny", false, false, "[" + longLine + "]10002 [y]10003 []10003."},
-        {"a \\\r\nb\\  \r\nc \r\n", false, true, "[a |b|c]15 []15."},
-        {"x \\\r\n", false, true, "[x |]5."},
-        {"   \na \t\n\\\nz", false, true, "[]4 [a]8 [|z]11 []11."},
-        {"a \t\nb\t\\\nc", true, true, "[a \t]4 [b\t|c]9 []9."},
+    const std::vector<std::tuple<std::string, bool, char, std::string>> rows = {
+        // bytes, keep tabs, mode, reads
+        {"ab\r\ncd", false, 's', "[ab]4 [cd]6 []6."},
+        {"ab\ncd\n", false, 's', "[ab]3 [cd]6 []6."},
+        {"ab\rcd\n", false, 's', "[abcd]6 []6."},
+        {"a\n\rb\r\n", false, 's', "[a]2 [b]6 []6."},
+        {"a\r\n\r\nb", false, 's', "[a]3 []5 [b]6 []6."},
+        {"ab\r", false, 's', "[ab]3 []3."},
+        {"\xc3\0\tb\t\n"s, false, 's', "[\xc3\0 b ]6 []6."s},
+        {"\xc3\0\tb\t\n"s, true, 's', "[\xc3\0\tb\t]6 []6."s},
+        {"", false, 's', "[]0."},
+        {longLine + "\r\ny", false, 's', "[" + longLine + "]10002 [y]10003 []10003."},
+        {"a \\\r\nb\\  \r\nc \r\n", false, 'm', "[a |b|c]15 []15."},
+        {"x \\\r\n", false, 'm', "[x |]5."},
+        {"   \na \t\n\\\nz", false, 'm', "[]4 [a]8 [|z]11 []11."},
+        {"a \t\nb\t\\\nc", true, 'm', "[a \t]4 [b\t|c]9 []9."},
+        {"a\\\nb", false, 'n', "[ab]4 []4."},
     };
-    for (const auto& [bytes, keepTabs, multi, expected] : rows)
-        EXPECT_EQ(readAll(bytes, keepTabs, multi), expected) << bytes.substr(0, 20);
-    EXPECT_EQ(readAll("a\\\nb", false, true, nullptr), "[ab]4 []4.");
-}
-
-TEST(VArchiveTest, byteAndLineReadsContinueEachOtherExactly) {
-    std::string bytes; // long enough to cross the file's read buffer many times
-    for (int i = 0; i < 20000; ++i)
-        bytes += "line " + std::to_string(i) + "\r\n" + static_cast<char>('A' + i % 26);
-    FileTree tree;
-    tree.file("mixed", bytes);
-    VFile file(tree.path("mixed"), VFile::READ);
-    VArchive archive(&file, VArchive::LOAD);
-    unsigned int bytesRead = 0;
-    std::string line;
+    for (const auto& [bytes, keepTabs, mode, expected] : rows)
+        EXPECT_EQ(readAll(bytes, keepTabs, mode), expected) << bytes.substr(0, 20);
+    // Byte reads continue right after a line and lines right after a byte, across many read buffers.
+    std::string bytes, reads;
     for (int i = 0; i < 20000; ++i) {
-        ASSERT_TRUE(archive.readSingleLine(bytesRead, line, false)) << i;
-        ASSERT_EQ(line, "line " + std::to_string(i)) << i;
-        char byte = 0;
-        archive >> byte;
-        ++bytesRead;
-        ASSERT_EQ(byte, static_cast<char>('A' + i % 26)) << i;
+        const std::string line = "line " + std::to_string(i), letter(1, static_cast<char>('A' + i % 26));
+        bytes += line + "\r\n" + letter;
+        reads += "[" + line + "]" + std::to_string(bytes.size() - 1) + " <" + letter + ">";
     }
-    EXPECT_EQ(bytesRead, bytes.size());
-    EXPECT_FALSE(archive.readSingleLine(bytesRead, line, false));
-    char past = 'q';
-    archive >> past;
-    EXPECT_EQ(past, '\0');
+    EXPECT_EQ(readAll(bytes, false, 'b'), reads + "[]" + std::to_string(bytes.size()) + ".<\0>"s);
 }
 
 TEST(VArchiveTest, countIsTheOnlyEndTestButTheFileEndIsNeverPassed) {
