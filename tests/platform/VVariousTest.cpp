@@ -26,7 +26,7 @@ TEST(VVariousTest, pathRules) {
         {"a//b", "a//b|a|b|b||0"},
         {"dir.d/.hidden", "dir.d/.hidden|dir.d|.hidden||hidden|0"},
         {"back\\slash.c\\", "back\\slash.c|.|back\\slash.c\\|back\\slash|c\\|0"},
-        {"\x82\\/f.", "\x82\\/f.|\x82\\|f.|f||0"},
+        {"\x80\\/f.", "\x80\\/f.|\x80\\|f.|f||0"},
         {"\xff/", "\xff/|\xff||||0"},
         {"\x7f\\", "\x7f|.|\x7f\\|\x7f\\||0"},
         {"/", "|||||1"},
