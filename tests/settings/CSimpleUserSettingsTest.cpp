@@ -3,20 +3,13 @@
 #include "common/IsolatedRun.h"
 
 #include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 namespace {
-
-void writeSettings(const char* bytes) {
-    QDir().mkpath("system");
-    QFile file("system/usrset.txt");
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
 
 /// Prints each lookup's result and the value afterwards, starting from recognisable defaults.
 void printLookups(const char* key) {
@@ -33,23 +26,22 @@ void printLookups(const char* key) {
 }
 
 TEST(CSimpleUserSettingsTest, lookupsReadOneValueOfTheAskedTypeFromTheFileAsItIsNow) {
-    // The module path is the working folder at its first use and stays cached, so the scenario runs
-    // in a fresh process whose working folder is a fresh temporary folder.
+    // A fresh process: the module path is the working folder at its first use and stays cached.
     orvtest::IsolatedSetup setup;
     setup.hostVariant.clear();
     const orvtest::IsolatedResult run = orvtest::runIsolated(
         [] {
             printLookups("count"); // no system folder yet
-            writeSettings(
-                "// user settings\r\ncount = 12\r\nflag = False\r\nratio = 0.25\r\nword = many\r\n");
+            QDir().mkpath("system");
+            std::ofstream("system/usrset.txt")
+                << "// user settings\r\ncount = 12\r\nflag = False\r\nratio = 0.25\r\nword = many\r\n";
             for (const char* key : {"count", "flag", "ratio", "word", "absent"})
                 printLookups(key);
-            writeSettings("count = 2\n");
+            std::ofstream("system/usrset.txt") << "count = 2\n";
             QDir().mkdir("elsewhere");
             QDir::setCurrent("elsewhere"); // the module path stays where it was first taken
             printLookups("count");
-            QDir::setCurrent("..");
-            QFile::remove("system/usrset.txt");
+            std::remove("../system/usrset.txt");
             printLookups("count");
             return 0;
         },
