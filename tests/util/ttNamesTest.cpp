@@ -13,21 +13,17 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(ttNamesSuffix, ReadsNumberAndBaseInBothStyles) {
+TEST(ttNames, SuffixNumbersInBothStyles) {
     // name, number with hash, number without, base with hash, base without
     const std::tuple<const char*, int, int, const char*, const char*> rows[] = {
         {"robot#12", 12, 12, "robot", "robot#"},
         {"robot12", -1, 12, "robot12", "robot"},
         {"robot#", -1, -1, "robot", "robot#"},
         {"123", -1, 123, "123", ""},
-        {"", -1, -1, "", ""},
         {nullptr, -1, -1, "", ""},
-        {"a#0000000000000000000042", 42, 42, "a", "a#"},
-        {"r2d2#3", 3, 3, "r2d2", "r2d2#"},
-        {"a#2147483647", 2147483647, 2147483647, "a", "a#"},
-        {"a#2147483648", -1, -1, "a", "a#"},
-        {"a99999999999999999999999", -1, -1, "a99999999999999999999999", "a"},
-        {"a##5", 5, 5, "a#", "a##"}};
+        {"a##007", 7, 7, "a#", "a##"},
+        {"a#2147483647", INT_MAX, INT_MAX, "a", "a#"},
+        {"a#2147483648", -1, -1, "a", "a#"}};
     for (const auto& [text, hashNumber, plainNumber, hashBase, plainBase] : rows) {
         SCOPED_TRACE(text != nullptr ? text : "null");
         EXPECT_EQ(hashNumber, tt::getNameSuffixNumber(text, true));
@@ -35,33 +31,25 @@ TEST(ttNamesSuffix, ReadsNumberAndBaseInBothStyles) {
         EXPECT_EQ(hashBase, tt::getNameWithoutSuffixNumber(text, true));
         EXPECT_EQ(plainBase, tt::getNameWithoutSuffixNumber(text, false));
     }
-}
-
-TEST(ttNamesSuffix, NewNameMovesTheSuffixNumberInBothStyles) {
     // name, increment, with dash, without dash
-    const std::tuple<const char*, int, const char*, const char*> rows[] = {
+    const std::tuple<const char*, int, const char*, const char*> newNames[] = {
         {"robot", 1, "robot#0", "robot0"},
         {"robot#9", 1, "robot#10", "robot#10"},
         {"robot9", 1, "robot9#0", "robot10"},
-        {"robot#007", 1, "robot#8", "robot#8"},
         {"robot#0", -1, "robot", "robot#"},
-        {"robot", -1, "robot", "robot"},
-        {"r#3", -4, "r", "r#"},
         {"", 1, "#0", "0"},
         {"r#5", INT_MIN, "r", "r#"},
-        {"r#2147483647", 1, "r#2147483647", "r#2147483647"},
         {"r#5", INT_MAX, "r#2147483647", "r#2147483647"},
         {"r#99999999999", 1, "r#0", "r#0"}};
-    for (const auto& [input, increment, dash, noDash] : rows) {
+    for (const auto& [input, increment, dash, noDash] : newNames) {
         SCOPED_TRACE(testing::Message() << input << " " << increment);
         EXPECT_EQ(dash, tt::generateNewName_dash(input, increment));
         EXPECT_EQ(noDash, tt::generateNewName_noDash(input, increment));
     }
-    EXPECT_EQ("robot#1", tt::generateNewName_dash("robot#0"));
     EXPECT_EQ("robot10", tt::generateNewName_noDash("robot9"));
 }
 
-TEST(ttNamesIllegal, ReplacesWithUnderscoresAndKeepsAValidHashMarker) {
+TEST(ttNames, IllegalCharactersAndAltNames) {
     // name, hash allowed, result, whether something was replaced
     const std::tuple<const char*, bool, const char*, bool> rows[] = {{"my robot#2", true, "my_robot#2", true},
                                                                      {"robot#12", true, "robot#12", false},
@@ -72,26 +60,21 @@ TEST(ttNamesIllegal, ReplacesWithUnderscoresAndKeepsAValidHashMarker) {
                                                                      {"robot#", true, "robot_", true},
                                                                      {"a#1b", true, "a_1b", true},
                                                                      {"a#b#1", true, "a_b_1", true},
-                                                                     {"a-b(c)", true, "a_b(c)", true},
-                                                                     {"a_b", true, "a_b", false},
-                                                                     {"caf\xc3\xa9", false, "caf__", true}};
+                                                                     {"a-b(c)\xc3", true, "a_b(c)_", true}};
     for (const auto& [input, hashAllowed, expected, replaced] : rows) {
-        SCOPED_TRACE(input);
         std::string name = input;
-        EXPECT_EQ(replaced, tt::removeIllegalCharacters(name, hashAllowed));
+        EXPECT_EQ(replaced, tt::removeIllegalCharacters(name, hashAllowed)) << input;
         EXPECT_EQ(expected, name);
     }
-    std::string name = "a(b)";
+    std::string name = "a(b)", kept = "Robot_7";
     EXPECT_TRUE(tt::removeAltNameIllegalCharacters(name));
+    EXPECT_FALSE(tt::removeAltNameIllegalCharacters(kept));
     EXPECT_EQ("a_b_", name);
-    name = "Robot_7";
-    EXPECT_FALSE(tt::removeAltNameIllegalCharacters(name));
-    EXPECT_EQ("a_b_c", tt::getObjectAltNameFromObjectName("a b.c"));
-    EXPECT_EQ("j_HASHMARK_1_MINUSMARK__OPARENTHESISMARK_x_CPARENTHESISMARK_",
-              tt::getObjectAltNameFromObjectName("j#1-(x)"));
+    EXPECT_EQ("j_HASHMARK_1_MINUSMARK__OPARENTHESISMARK_x_CPARENTHESISMARK_b_c",
+              tt::getObjectAltNameFromObjectName("j#1-(x)b.c"));
 }
 
-TEST(ttNamesWords, SpaceSeparatedWord2KeepsBlanksInsideEnabledGroups) {
+TEST(ttNames, WordsWithAndWithoutGroups) {
     // line, enabled groups (s ' quotes, d double quotes, p (), b {}, q []), word, rest
     const std::tuple<const char*, std::string, const char*, const char*> rows[] = {
         {"'a b' c", "s", "'a b'", " c"},
@@ -101,7 +84,6 @@ TEST(ttNamesWords, SpaceSeparatedWord2KeepsBlanksInsideEnabledGroups) {
         {"{a {b}} c", "b", "{a {b}}", " c"},
         {"[1, 2]\tnext", "q", "[1, 2]", "\tnext"},
         {"(a b c", "p", "(a b c", ""},
-        {"a) b", "p", "a)", " b"},
         {"(a] b) c", "pq", "(a] b)", " c"},
         {"(a ' b) c') d", "sp", "(a ' b) c')", " d"},
         {" \t ", "sdpbq", "", ""}};
@@ -114,79 +96,59 @@ TEST(ttNamesWords, SpaceSeparatedWord2KeepsBlanksInsideEnabledGroups) {
         EXPECT_EQ(expectedWord, word);
         EXPECT_EQ(rest, line);
     }
-}
-
-TEST(ttNamesWords, SpaceAndCommaWordsOneByOne) {
-    std::string line = " \tone  two\tthree ", word;
+    std::string line = " \tone  'b c' ", word;
     Strings words;
     while (tt::extractSpaceSeparatedWord(line, word))
-        words.push_back(word);
-    EXPECT_EQ((Strings{"one", "two", "three"}), words);
-    EXPECT_EQ("", line);
-    line = "a 'b c'";
-    ASSERT_TRUE(tt::extractSpaceSeparatedWord(line, word));
-    EXPECT_EQ(" 'b c'", line) << "the separator stays at the front";
-
+        words.push_back(word + "|" + line);
+    EXPECT_EQ((Strings{"one|  'b c' ", "'b| c' ", "c'| "}), words) << "the separator stays at the front";
     line = " x ,,b,";
-    words.clear();
-    for (int guard = 0; guard < 5 && !line.empty(); ++guard)
+    for (words.clear(); !line.empty() && words.size() < 5;)
         words.push_back(tt::extractCommaSeparatedWord(line, word) ? word : "<false>");
     EXPECT_EQ((Strings{" x ", "<false>", "b"}), words) << "no trimming; an empty field consumes its comma";
-    EXPECT_FALSE(tt::extractCommaSeparatedWord(line, word));
 }
 
-TEST(ttNamesText, TrimCommentsCaseAndDecoration) {
+TEST(ttNames, TrimCommentsCaseAndDecoration) {
     // text, with line feeds, result
     const std::tuple<const char*, bool, const char*> trims[] = {
         {"  a b  ", false, "a b"},     {"\t a \t", false, "\t a \t"},  {"    ", false, ""},
         {"\n a \n", false, "\n a \n"}, {"\n \na b\n \n", true, "a b"}, {"\r\na\r\n", true, "\r\na\r"},
         {"\n\n \n", true, ""}};
     for (const auto& [input, withLineFeeds, expected] : trims) {
-        SCOPED_TRACE(input);
         std::string text = input;
         const bool remains = withLineFeeds ? tt::removeSpacesAndEmptyLinesAtBeginningAndEnd(text)
                                            : tt::removeSpacesAtBeginningAndEnd(text);
-        EXPECT_EQ(expected, text);
+        EXPECT_EQ(expected, text) << input;
         EXPECT_EQ(expected[0] != 0, remains);
     }
-    const std::pair<std::string, std::string> comments[] = {{"x = 1 // note", "x = 1 "},
-                                                            {"a / b / c", "a / b / c"},
-                                                            {"url = \"http://x\"", "url = \"http:"},
-                                                            {"a///", "a"}};
-    for (const auto& [input, expected] : comments) {
+    for (const auto& [input, expected] : {std::pair<std::string, std::string>{"x = 1 // a // b", "x = 1 "},
+                                          {"a / b / c", "a / b / c"},
+                                          {"url = \"http://x\"", "url = \"http:"}}) {
         std::string line = input;
         tt::removeComments(line);
         EXPECT_EQ(expected, line) << input;
     }
-    EXPECT_EQ("[x]", tt::decorateString("[", "x", "]"));
-    EXPECT_EQ("x", tt::decorateString(nullptr, "x", nullptr));
-    EXPECT_EQ("ABC_1\xc3\xa9Z", tt::getLowerUpperCaseString("aBc_1\xc3\xa9z", true));
+    EXPECT_EQ("x", tt::decorateString("", "x", nullptr) + tt::decorateString(nullptr, "", ""));
+    EXPECT_EQ("ABC_1\xc3\xa9Z[x]",
+              tt::getLowerUpperCaseString("aBc_1\xc3\xa9z", true) + tt::decorateString("[", "x", "]"));
     EXPECT_EQ("abc_1\xc3\xa9z", tt::getLowerUpperCaseString("aBC_1\xc3\xa9Z", false));
 }
 
-TEST(ttNamesOrder, SortsValuesWithTheirCompanions) {
+TEST(ttNames, OrderingCarriesTheCompanions) {
     std::vector<int> ints{5, -2, 9, 5}, companions{50, -20, 90, 51, 777};
     tt::orderAscending(ints, companions);
     EXPECT_EQ((std::vector<int>{-2, 5, 5, 9}), ints);
-    EXPECT_EQ(-20, companions[0]);
-    EXPECT_EQ(101, companions[1] + companions[2]) << "equal values keep their companions";
-    EXPECT_EQ((std::vector<int>{90, 777}), std::vector<int>(companions.begin() + 3, companions.end()));
-
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    std::vector<float> floats{2.5f, nan, -1.0f, 0.5f};
+    EXPECT_TRUE(companions[1] + companions[2] == 101 && companions[0] == -20 && companions[3] == 90);
+    EXPECT_EQ(777, companions[4]) << "extra companions stay";
+    std::vector<float> floats{2.5f, std::numeric_limits<float>::quiet_NaN(), -1.0f, 0.5f};
     companions = {0, 1, 2, 3};
     tt::orderAscending(floats, companions);
-    EXPECT_EQ((std::vector<float>{-1.0f, 0.5f, 2.5f}),
-              std::vector<float>(floats.begin(), floats.begin() + 3));
-    EXPECT_TRUE(std::isnan(floats[3]));
+    EXPECT_TRUE(floats[0] == -1.0f && floats[1] == 0.5f && floats[2] == 2.5f && std::isnan(floats[3]));
     EXPECT_EQ((std::vector<int>{2, 3, 0, 1}), companions);
-
     Strings strings{"b", "ab", "a", "B", "\xc3\xa9", ""};
     companions = {0, 1, 2, 3, 4, 5};
     tt::orderStrings(strings, companions);
     EXPECT_EQ((Strings{"", "B", "a", "ab", "b", "\xc3\xa9"}), strings);
     EXPECT_EQ((std::vector<int>{5, 3, 2, 1, 0, 4}), companions);
-
     ints = {3, 2, 1};
     companions = {0, 1};
     tt::orderAscending(ints, companions);
