@@ -237,6 +237,10 @@ TEST(ttNames, OrderingCarriesTheCompanions) {
     std::vector<float> floats{3, 2, 1};
     tt::orderAscending(floats, companions = {0, 1});
     EXPECT_EQ((std::vector<float>{3, 2, 1}), floats) << "too few companions change nothing";
+    floats = {2, std::nanf(""), 1};
+    tt::orderAscending(floats, companions = {0, 1, 2});
+    EXPECT_TRUE(floats[0] == 1 && floats[1] == 2 && std::isnan(floats[2])) << "NaN sorts last";
+    EXPECT_EQ((std::vector<int>{2, 0, 1}), companions);
 }
 
 TEST(ttKeyValue, ParsesPairsAndLooksUpPaths) {
