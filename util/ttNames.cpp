@@ -1,5 +1,7 @@
 #include "util/ttNames.h"
 
+#include "util/ttNumbers.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -49,6 +51,19 @@ int digitsValue(std::string const& name, std::size_t start) {
             return -1;
     }
     return static_cast<int>(value);
+}
+
+/// The base name followed by the marker and the suffix number moved by increment; the base name alone
+/// when that number is negative, the largest int when it would exceed the int range.
+std::string generateNewName(std::string const& name, int increment, bool hashStyle) {
+    const long long number = static_cast<long long>(getNameSuffixNumber(name.c_str(), hashStyle)) +
+                             static_cast<long long>(increment);
+    std::string base = getNameWithoutSuffixNumber(name.c_str(), hashStyle);
+    if (number < 0)
+        return base;
+    if (hashStyle)
+        base += '#';
+    return base + FNb(0, static_cast<int>(std::min<long long>(number, INT_MAX)), false);
 }
 
 /// Replaces every character outside the allowed set by "_", except at the index kept; true when
@@ -149,6 +164,22 @@ std::string getNameWithoutSuffixNumber(char const* name, bool hashStyle) {
     if (start > 0 && text[start - 1] == '#')
         text.erase(start - 1);
     return text;
+}
+
+std::string generateNewName_dash(std::string const& name) {
+    return generateNewName(name, 1, true);
+}
+
+std::string generateNewName_dash(std::string const& name, int increment) {
+    return generateNewName(name, increment, true);
+}
+
+std::string generateNewName_noDash(std::string const& name) {
+    return generateNewName(name, 1, false);
+}
+
+std::string generateNewName_noDash(std::string const& name, int increment) {
+    return generateNewName(name, increment, false);
 }
 
 bool removeIllegalCharacters(std::string& name, bool hashSuffixAllowed) {

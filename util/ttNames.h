@@ -14,6 +14,16 @@ int getNameSuffixNumber(char const* name, bool hashStyle);
 /// The name without its suffix number; in hash style a name without "#" before its digits stays.
 std::string getNameWithoutSuffixNumber(char const* name, bool hashStyle);
 
+/// The hash-style name with its suffix number plus 1 ("robot" gives "robot#0", "robot#9" "robot#10").
+std::string generateNewName_dash(std::string const& name);
+/// The hash-style name with its suffix number (-1 when it has none) moved by increment: the base name
+/// alone when the result is negative, the largest int as the number when it would exceed the int range.
+std::string generateNewName_dash(std::string const& name, int increment);
+/// The plain-style name with its suffix number plus 1 ("robot" gives "robot0", "robot9" "robot10").
+std::string generateNewName_noDash(std::string const& name);
+/// The plain-style counterpart of generateNewName_dash(name, increment).
+std::string generateNewName_noDash(std::string const& name, int increment);
+
 /// Characters other than letters, digits, "_", "(" and ")" become "_"; with hashSuffixAllowed a
 /// well-formed "#" suffix marker ("#0" or "#" and digits without a leading 0) stays.
 /// True when something was replaced.

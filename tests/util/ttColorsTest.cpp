@@ -40,11 +40,6 @@ INSTANTIATE_TEST_SUITE_P(
                     AngleRow{"period10", 13.0f, 10.0f, 3.0f}),
     [](const testing::TestParamInfo<AngleRow>& info) { return std::string(info.param.name); });
 
-TEST(NormalizedAngle, PeriodZeroMatchesThePlainForm) {
-    for (float a : {-10.0f, -4.0f, 0.5f, 3.0f, 4.0f, 7.0f})
-        EXPECT_EQ(tt::getNormalizedAngle(a), tt::getNormalizedAngle_range(a, 0.0f)) << a;
-}
-
 TEST(AngleMinusAlpha, WrapsTheDifference) {
     struct Row {
         const char* name;

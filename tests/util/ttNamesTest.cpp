@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -51,6 +52,45 @@ TEST(SuffixNumber, NullNameCountsAsEmpty) {
     EXPECT_EQ(-1, tt::getNameSuffixNumber(nullptr, true));
     EXPECT_EQ(-1, tt::getNameSuffixNumber(nullptr, false));
     EXPECT_EQ("", tt::getNameWithoutSuffixNumber(nullptr, true));
+}
+
+TEST(NewName, MovesTheSuffixNumberInBothStyles) {
+    struct Row {
+        const char* name;
+        const char* input;
+        int increment;
+        const char* dash;
+        const char* noDash;
+    };
+    const Row rows[] = {
+        {"noNumber", "robot", 1, "robot#0", "robot0"},
+        {"first", "robot#0", 1, "robot#1", "robot#1"},
+        {"carry", "robot#9", 1, "robot#10", "robot#10"},
+        {"plainCarry", "robot9", 1, "robot9#0", "robot10"},
+        {"hashWithoutDigits", "robot#", 1, "robot#0", "robot#0"},
+        {"leadingZerosDropped", "robot#007", 1, "robot#8", "robot#8"},
+        {"hashInsidePlain", "a#12", 1, "a#13", "a#13"},
+        {"downToBase", "robot#0", -1, "robot", "robot#"},
+        {"down", "robot#5", -1, "robot#4", "robot#4"},
+        {"noNumberDown", "robot", -1, "robot", "robot"},
+        {"bigStep", "r#3", 100, "r#103", "r#103"},
+        {"tooFarDown", "r#3", -4, "r", "r#"},
+        {"onlyDigits", "41", 1, "41#0", "42"},
+        {"empty", "", 1, "#0", "0"},
+        {"lowestIncrement", "r#5", INT_MIN, "r", "r#"},
+        {"capsAtLargestInt", "r#2147483647", 1, "r#2147483647", "r#2147483647"},
+        {"largeIncrementCaps", "r#5", INT_MAX, "r#2147483647", "r#2147483647"},
+        {"digitsBeyondIntCountAsNone", "r#99999999999", 1, "r#0", "r#0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.dash, tt::generateNewName_dash(row.input, row.increment));
+        EXPECT_EQ(row.noDash, tt::generateNewName_noDash(row.input, row.increment));
+        if (row.increment == 1) {
+            EXPECT_EQ(row.dash, tt::generateNewName_dash(row.input));
+            EXPECT_EQ(row.noDash, tt::generateNewName_noDash(row.input));
+        }
+    }
 }
 
 TEST(IllegalCharacters, ReplacesWithUnderscoresAndKeepsAValidHashMarker) {
