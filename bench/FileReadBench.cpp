@@ -1,5 +1,6 @@
 // VArchive::readSingleLine over a text file of short lines, beside QFile::readLine on the same file,
 // at 1, 4 and 16 MiB to show that the cost grows linearly.
+#include "bench/BenchSupport.h"
 #include "platform/VArchive.h"
 #include "platform/VFile.h"
 
@@ -87,23 +88,10 @@ BENCHMARK(BM_qfileReadLine)
 // file (the target is at least 0.5).
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    struct Collector : benchmark::ConsoleReporter {
-        double oursNs = 0, peerNs = 0;
-        void ReportRuns(const std::vector<Run>& runs) override {
-            ConsoleReporter::ReportRuns(runs);
-            for (const Run& run : runs) {
-                if (run.run_type != Run::RT_Iteration ||
-                    run.benchmark_name().find("/16") == std::string::npos)
-                    continue;
-                const double ns = run.GetAdjustedCPUTime();
-                (run.benchmark_name().find("readSingleLine") != std::string::npos ? oursNs : peerNs) = ns;
-            }
-        }
-    } reporter;
+    orvbench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (reporter.oursNs > 0)
-        std::printf("readSingleLine throughput / QFile::readLine throughput (16 MiB): %.2f\n",
-                    reporter.peerNs / reporter.oursNs);
+    reporter.printRatio("readSingleLine throughput / QFile::readLine throughput (16 MiB)",
+                        "BM_qfileReadLine/16", "BM_readSingleLine/16");
     benchmark::Shutdown();
     return 0;
 }

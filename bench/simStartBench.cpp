@@ -1,4 +1,5 @@
 // simStart against the full stand-in host library, beside a raw loop of dlsym over the same names.
+#include "bench/BenchSupport.h"
 #include "plugin/orvPlugin.h"
 #include "simLib/hostApiTable_p.h"
 
@@ -43,22 +44,9 @@ BENCHMARK(BM_rawDlsymLoop)->Repetitions(7)->ReportAggregatesOnly(true);
 // (the target is at most 1.5).
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    struct Collector : benchmark::ConsoleReporter {
-        double simStartNs = 0, rawNs = 0;
-        void ReportRuns(const std::vector<Run>& runs) override {
-            ConsoleReporter::ReportRuns(runs);
-            for (const Run& run : runs) {
-                // The median of the repetitions resists the noise of a shared machine.
-                if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
-                    continue;
-                const double ns = run.GetAdjustedCPUTime();
-                (run.benchmark_name().find("simStart") != std::string::npos ? simStartNs : rawNs) = ns;
-            }
-        }
-    } reporter;
+    orvbench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (reporter.rawNs > 0)
-        std::printf("simStart / raw dlsym loop: %.2f\n", reporter.simStartNs / reporter.rawNs);
+    reporter.printRatio("simStart / raw dlsym loop", "BM_simStart", "BM_rawDlsymLoop");
     benchmark::Shutdown();
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-test/), checks the installed library and its package with a caller's project, and runs
-# every test.
+# (build-test/), checks the installed library and its package with a caller's project, runs every
+# test, then runs the thread tests again under ThreadSanitizer (build-tsan/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -21,3 +21,12 @@ bash scripts/run-fuzz.sh
 bash scripts/check-install.sh
 
 ctest --test-dir build-test -j2 --output-on-failure --timeout 600
+
+# Only the platform test program is built with ThreadSanitizer, and only the thread tests run. Any
+# reported race stops the run. The Qt library is not instrumented: its own calls into the C library
+# are not checked (ignore_noninstrumented_modules), ours are.
+export TSAN_OPTIONS="${TSAN_OPTIONS:+$TSAN_OPTIONS:}halt_on_error=1:ignore_noninstrumented_modules=1"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZERS=thread -DORV_WERROR=ON \
+    -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j2 --target orv_platform_tests
+ctest --test-dir build-tsan -j2 --output-on-failure --timeout 600 --no-tests=error -R '(^|/)(VThread|VMutex|Thread)[A-Za-z]*\.'

@@ -1,8 +1,16 @@
 // Uses the installed library as a caller would: the host entry points and a few services.
+#include "platform/VArchive.h"
+#include "platform/VDateTime.h"
+#include "platform/VFile.h"
+#include "platform/VVarious.h"
 #include "plugin/orvPlugin.h"
+#include "util/CTTUtil.h"
+#include "util/base64.h"
+#include "util/tt.h"
 
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +37,40 @@ int main() {
     check(take(orvPlugin_getStringVal(2)) == "Zembrix Quelt", "product name");
     check(orvPlugin_getIntVal(2) == 1, "edition code");
     check(simMessage(0, nullptr, nullptr, nullptr) == nullptr, "simMessage");
+
+    // Numbers, texts and encodings.
+    check(tt::FNb(0, 42, false) == "42", "tt::FNb");
+    int number = 7;
+    check(!tt::getValidInt("12x", number) && number == 7, "tt::getValidInt keeps the default");
+    check(CTTUtil::getCRC(std::string("123456789")) == 0x31C3, "CTTUtil::getCRC");
+    check(base64_encode(reinterpret_cast<const unsigned char*>("Man"), 3) == "TWFu", "base64_encode");
+    std::string value;
+    check(tt::getValueOfKey("b", "a{x} b{y}", value) && value == "y", "tt::getValueOfKey");
+    check(tt::getNameSuffixNumber("robot#12", true) == 12, "tt::getNameSuffixNumber");
+
+    // Files and paths.
+    const std::string path = "/tmp/orvConsumer-" + std::to_string(getpid()) + ".txt";
+    {
+        VFile out(path, VFile::CREATE_WRITE | VFile::SHARE_EXCLUSIVE);
+        VArchive archive(&out, VArchive::STORE);
+        archive.writeLine("first");
+        archive.close();
+        out.close();
+    }
+    {
+        VFile in(path, VFile::READ | VFile::SHARE_DENY_NONE);
+        VArchive archive(&in, VArchive::LOAD);
+        unsigned int bytesRead = 0;
+        std::string line;
+        check(archive.readSingleLine(bytesRead, line, false) && line == "first", "VArchive line round trip");
+        archive.close();
+        in.close();
+    }
+    VFile::eraseFile(path);
+    check(!VFile::doesFileExist(path), "VFile::eraseFile");
+    check(VVarious::splitPath_path("/a/b/c.txt") == "/a/b", "VVarious::splitPath_path");
+    check(VDateTime::getSecondsSince1970() > 1600000000u, "VDateTime::getSecondsSince1970");
+
     std::printf("consumer: %s\n", failures == 0 ? "all checks passed" : "some checks failed");
     return failures == 0 ? 0 : 1;
 }
