@@ -178,7 +178,8 @@ void checkTrimming(const std::string& text) {
     check(trimmed.empty() || (trimmed.front() != ' ' && trimmed.back() != ' '));
     std::string lines = text;
     tt::removeSpacesAndEmptyLinesAtBeginningAndEnd(lines);
-    check(lines.find_first_of(" \n") != 0 && (lines.empty() || std::strchr(" \n", lines.back()) == nullptr));
+    check(lines.empty() ||
+          (lines.front() != ' ' && lines.front() != '\n' && lines.back() != ' ' && lines.back() != '\n'));
 
     std::string cut = text;
     tt::removeComments(cut);
