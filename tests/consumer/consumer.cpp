@@ -4,6 +4,7 @@
 #include "platform/VFile.h"
 #include "platform/VVarious.h"
 #include "plugin/orvPlugin.h"
+#include "settings/CConfReaderAndWriter.h"
 #include "util/CTTUtil.h"
 #include "util/base64.h"
 #include "util/tt.h"
@@ -65,6 +66,18 @@ int main() {
         check(archive.readSingleLine(bytesRead, line, false) && line == "first", "VArchive line round trip");
         archive.close();
         in.close();
+    }
+
+    // A configuration written and read back.
+    {
+        CConfReaderAndWriter config;
+        check(config.addFloat("scale", 0.1f, "user scale"), "CConfReaderAndWriter::addFloat");
+        check(config.writeConfiguration(path.c_str()), "CConfReaderAndWriter::writeConfiguration");
+        CConfReaderAndWriter again;
+        std::string scale;
+        check(again.readConfiguration(path.c_str()) && again.getString("scale", scale) &&
+                  scale == "0.100000001",
+              "CConfReaderAndWriter read back");
     }
     VFile::eraseFile(path);
     check(!VFile::doesFileExist(path), "VFile::eraseFile");

@@ -1,0 +1,413 @@
+#include "settings/CConfReaderAndWriter.h"
+
+#include "platform/VArchive.h"
+#include "platform/VFile.h"
+#include "util/ttNames.h"
+#include "util/ttNumbers.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kMaxEntries = INT_MAX;
+/// How many entries of a file are read before room is made for the rest of it.
+constexpr std::size_t kSampleEntries = 64;
+
+std::string numberText(int value) {
+    char buffer[16];
+    const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    return std::string(buffer, end.ptr);
+}
+
+/// Nine significant digits as C's "%.9g" gives them in the C locale (so a float reads back
+/// exactly); "inf", "-inf", "nan" and "-nan" for the special values.
+std::string numberText(float value) {
+    char buffer[32];
+    const std::to_chars_result end =
+        std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 9);
+    return std::string(buffer, end.ptr);
+}
+
+template <typename T> std::string tripleText(const T value[3]) {
+    return numberText(value[0]) + "," + numberText(value[1]) + "," + numberText(value[2]);
+}
+
+/// Room for one more element, growing geometrically, so that the push_back after it cannot throw.
+template <typename T> void makeRoomForOne(std::vector<T>& list) {
+    if (list.size() == list.capacity())
+        list.reserve(list.empty() ? 16 : list.size() * 2);
+}
+
+/// The position of the next comma from `start` on, or npos when there is none or it is the last
+/// character. (A comma at `start` leaves an empty component, which no number reader accepts.)
+std::size_t innerComma(const std::string& text, std::size_t start) {
+    const std::size_t comma = text.find(',', start);
+    return comma + 1 == text.size() ? std::string::npos : comma;
+}
+
+/// Reads "a,b,c" into three components with `read`, each as it lies between the commas.
+template <typename T, typename Reader> bool readTriple(const std::string& text, T value[3], Reader read) {
+    const std::size_t first = innerComma(text, 0);
+    if (first == std::string::npos || !read(text.substr(0, first), value[0]))
+        return false;
+    const std::size_t second = innerComma(text, first + 1);
+    if (second == std::string::npos || !read(text.substr(first + 1, second - first - 1), value[1]))
+        return false;
+    return read(text.substr(second + 1), value[2]);
+}
+
+/// Bytes 97 to 127 moved 32 down, which turns lower-case letters into capitals.
+std::string upperCased(std::string text) {
+    for (char& c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 97 && byte <= 127)
+            c = static_cast<char>(byte - 32);
+    }
+    return text;
+}
+
+std::string textOrEmpty(const char* text) {
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+/// The reason of the last failed system call, or `fallback` when none was recorded.
+std::string systemReason(int code, const QString& fallback) {
+    return code != 0 ? std::generic_category().message(code) : fallback.toStdString();
+}
+
+/// Writes all bytes or throws with the reason.
+void writeAll(QSaveFile& file, const std::string& bytes, const std::string& quotedName) {
+    errno = 0;
+    const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (written != static_cast<qint64>(bytes.size()))
+        throw std::runtime_error("cannot write " + quotedName + ": " +
+                                 systemReason(errno, file.errorString()));
+}
+
+} // namespace
+
+CConfReaderAndWriter::CConfReaderAndWriter() = default;
+
+CConfReaderAndWriter::~CConfReaderAndWriter() = default;
+
+bool CConfReaderAndWriter::readConfiguration(const char* filename) {
+    if (filename == nullptr || !VFile::doesFileExist(filename))
+        return false;
+    // A name read again is only marked here and the gaps are closed once at the end, which keeps
+    // reading linear however many names repeat.
+    ReadState reading;
+    bool result = false;
+    try {
+        VFile file(filename, VFile::READ | VFile::SHARE_DENY_NONE);
+        VArchive archive(&file, VArchive::LOAD);
+        unsigned int bytesRead = 0;
+        std::string line;
+        const std::size_t before = _variables.size();
+        bool planned = false;
+        while (archive.readSingleLine(bytesRead, line, false)) {
+            _readLine(line, reading);
+            if (!planned && _variables.size() - before == kSampleEntries) {
+                _reserveForRestOfFile(kSampleEntries, bytesRead, file.getLength());
+                planned = true;
+            }
+        }
+        archive.close();
+        file.close();
+        result = true;
+    } catch (const std::exception& e) {
+        VFile::reportAndHandleFileExceptionError(e);
+    }
+    _indexPending(reading);
+    _dropRemoved(reading);
+    return result;
+}
+
+void CConfReaderAndWriter::_readLine(std::string& line, ReadState& reading) {
+    tt::removeComments(line);
+    const std::size_t equal = line.find('=');
+    if (equal == std::string::npos || equal == 0 || equal + 1 == line.size())
+        return;
+    std::string name = line.substr(0, equal);
+    std::string value = line.substr(equal + 1);
+    if (!tt::removeSpacesAtBeginningAndEnd(name) || !tt::removeSpacesAtBeginningAndEnd(value) ||
+        name.find(' ') != std::string::npos)
+        return;
+    _reserveEntry(reading.pending ? 2 : 1);
+    if (reading.removed.size() < _variables.size())
+        reading.removed.resize(_variables.size()); // room to mark any entry before the new one
+    // Nothing below can fail.
+    const std::uint32_t hash = _hashOf(name);
+    __builtin_prefetch(&_index[hash & (_index.size() - 1)]);
+    _indexPending(reading);
+    _variables.push_back(std::move(name));
+    _values.push_back(std::move(value));
+    _comments.emplace_back();
+    reading.pending = true;
+    reading.pendingHash = hash;
+}
+
+void CConfReaderAndWriter::_indexPending(ReadState& reading) noexcept {
+    if (!reading.pending)
+        return;
+    const int replaced = _indexEntry(_variables.size() - 1, reading.pendingHash, true);
+    reading.pending = false;
+    if (replaced < 0)
+        return;
+    reading.removed[static_cast<std::size_t>(replaced)] = true;
+    reading.firstRemoved = std::min(reading.firstRemoved, static_cast<std::size_t>(replaced));
+}
+
+void CConfReaderAndWriter::_dropRemoved(const ReadState& reading) noexcept {
+    const std::vector<bool>& removed = reading.removed;
+    const std::size_t mask = _index.size() - 1;
+    std::size_t kept = reading.firstRemoved;
+    for (std::size_t i = kept; i < _variables.size(); ++i) {
+        if (i < removed.size() && removed[i])
+            continue;
+        if (kept != i) {
+            _variables[kept] = std::move(_variables[i]);
+            _values[kept] = std::move(_values[i]);
+            _comments[kept] = std::move(_comments[i]);
+            // Only a name's first entry is indexed: a later free line finds no slot of its own.
+            for (std::size_t slot = _hashOf(_variables[kept]) & mask; _index[slot].position >= 0;
+                 slot = (slot + 1) & mask) {
+                if (_index[slot].position == static_cast<std::int32_t>(i)) {
+                    _index[slot].position = static_cast<std::int32_t>(kept);
+                    break;
+                }
+            }
+        }
+        ++kept;
+    }
+    if (kept >= _variables.size())
+        return; // nothing was removed
+    _variables.resize(kept);
+    _values.resize(kept);
+    _comments.resize(kept);
+}
+
+bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
+    if (filename == nullptr)
+        return false;
+    try {
+        // The new content goes to a temporary file beside the old one, which replaces the old file
+        // only once everything is written; the temporary file is removed on every failure.
+        const std::string quotedName = "\"" + std::string(filename) + "\"";
+        QSaveFile file(QFile::decodeName(filename));
+        QDir().mkpath(QFileInfo(file.fileName()).path()); // a failure shows when opening
+        if (!file.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot open " + quotedName +
+                                     " for writing: " + file.errorString().toStdString());
+        std::string line;
+        for (std::size_t i = 0; i < _variables.size(); ++i) {
+            if (_variables[i].empty()) {
+                line = _comments[i];
+            } else {
+                line = _variables[i] + " = " + _values[i];
+                if (!_comments[i].empty())
+                    line += " // " + _comments[i];
+            }
+            line += "\r\n";
+            writeAll(file, line, quotedName);
+        }
+        // A write that the system cut short can go unnoticed by commit(), so the flush is checked.
+        errno = 0;
+        if (!file.flush())
+            throw std::runtime_error("cannot write " + quotedName + ": " +
+                                     systemReason(errno, file.errorString()));
+        if (!file.commit())
+            throw std::runtime_error("cannot replace " + quotedName + ": " +
+                                     file.errorString().toStdString());
+        return true;
+    } catch (const std::exception& e) {
+        VFile::reportAndHandleFileExceptionError(e);
+    }
+    return false;
+}
+
+bool CConfReaderAndWriter::getString(const char* name, std::string& value) const {
+    const std::string* text = _valueOf(name);
+    if (text == nullptr)
+        return false;
+    value = *text;
+    return true;
+}
+
+bool CConfReaderAndWriter::getBoolean(const char* name, bool& value) const {
+    const std::string* text = _valueOf(name);
+    if (text == nullptr)
+        return false;
+    const std::string upper = upperCased(*text);
+    if (upper != "TRUE" && upper != "FALSE")
+        return false;
+    value = upper == "TRUE";
+    return true;
+}
+
+bool CConfReaderAndWriter::getInteger(const char* name, int& value) const {
+    const std::string* text = _valueOf(name);
+    return text != nullptr && tt::getValidInt(*text, value);
+}
+
+bool CConfReaderAndWriter::getFloat(const char* name, float& value) const {
+    const std::string* text = _valueOf(name);
+    return text != nullptr && tt::getValidFloat(*text, value);
+}
+
+bool CConfReaderAndWriter::getFloatVector3(const char* name, float value[3]) const {
+    const std::string* text = _valueOf(name);
+    return text != nullptr && value != nullptr && readTriple(*text, value, tt::getValidFloat);
+}
+
+bool CConfReaderAndWriter::getIntVector3(const char* name, int value[3]) const {
+    const std::string* text = _valueOf(name);
+    return text != nullptr && value != nullptr && readTriple(*text, value, tt::getValidInt);
+}
+
+bool CConfReaderAndWriter::addString(const char* name, const std::string& value, const char* comment) {
+    return _add(name, value, comment);
+}
+
+bool CConfReaderAndWriter::addInteger(const char* name, int value, const char* comment) {
+    return _add(name, numberText(value), comment);
+}
+
+bool CConfReaderAndWriter::addFloat(const char* name, float value, const char* comment) {
+    return _add(name, numberText(value), comment);
+}
+
+bool CConfReaderAndWriter::addBoolean(const char* name, bool value, const char* comment) {
+    return _add(name, value ? "true" : "false", comment);
+}
+
+bool CConfReaderAndWriter::addFloatVector3(const char* name, const float value[3], const char* comment) {
+    return value != nullptr && _add(name, tripleText(value), comment);
+}
+
+bool CConfReaderAndWriter::addIntVector3(const char* name, const int value[3], const char* comment) {
+    return value != nullptr && _add(name, tripleText(value), comment);
+}
+
+bool CConfReaderAndWriter::addRandomLine(const char* line) {
+    if (_variables.size() >= kMaxEntries)
+        return false;
+    _append(std::string(), std::string(), textOrEmpty(line));
+    return true;
+}
+
+int CConfReaderAndWriter::_getVariableIndex(const char* name) const {
+    return name != nullptr ? _positionOf(name) : -1;
+}
+
+const std::string* CConfReaderAndWriter::_valueOf(const char* name) const {
+    const int position = _getVariableIndex(name);
+    return position >= 0 ? &_values[static_cast<std::size_t>(position)] : nullptr;
+}
+
+int CConfReaderAndWriter::_positionOf(std::string_view name) const {
+    return _index.empty() ? -1 : _index[_slotOf(name, _hashOf(name))].position;
+}
+
+bool CConfReaderAndWriter::_add(const char* name, std::string value, const char* comment) {
+    if (name == nullptr || _getVariableIndex(name) >= 0 || _variables.size() >= kMaxEntries)
+        return false;
+    _append(name, std::move(value), textOrEmpty(comment));
+    return true;
+}
+
+void CConfReaderAndWriter::_append(std::string name, std::string value, std::string comment) {
+    _reserveEntry(1);
+    // Nothing below can fail.
+    const std::uint32_t hash = _hashOf(name);
+    _variables.push_back(std::move(name));
+    _values.push_back(std::move(value));
+    _comments.push_back(std::move(comment));
+    _indexEntry(_variables.size() - 1, hash, false);
+}
+
+int CConfReaderAndWriter::_indexEntry(std::size_t position, std::uint32_t hash, bool replace) noexcept {
+    IndexSlot& slot = _index[_slotOf(_variables[position], hash)];
+    if (slot.position < 0) {
+        slot = {hash, static_cast<std::int32_t>(position)};
+        ++_indexed;
+        return -1;
+    }
+    if (!replace)
+        return -1;
+    const int earlier = slot.position;
+    slot.position = static_cast<std::int32_t>(position);
+    return earlier;
+}
+
+std::uint32_t CConfReaderAndWriter::_hashOf(std::string_view name) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
+}
+
+std::size_t CConfReaderAndWriter::_slotOf(std::string_view name, std::uint32_t hash) const {
+    const std::size_t mask = _index.size() - 1;
+    std::size_t slot = hash & mask;
+    for (; _index[slot].position >= 0; slot = (slot + 1) & mask) {
+        if (_index[slot].hash == hash && _variables[static_cast<std::size_t>(_index[slot].position)] == name)
+            break;
+    }
+    return slot;
+}
+
+void CConfReaderAndWriter::_reserveEntry(std::size_t names) {
+    if (_variables.size() >= kMaxEntries)
+        throw std::length_error("too many entries");
+    makeRoomForOne(_variables);
+    makeRoomForOne(_values);
+    makeRoomForOne(_comments);
+    _reserveIndex(names);
+}
+
+void CConfReaderAndWriter::_reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
+                                                 std::uint64_t length) noexcept {
+    if (bytesSoFar == 0 || length <= bytesSoFar)
+        return;
+    const std::uint64_t rest = length - bytesSoFar;
+    const std::uint64_t more = std::min(rest * entriesSoFar / bytesSoFar, rest / 32);
+    if (more > kMaxEntries - _variables.size())
+        return;
+    const std::size_t total = _variables.size() + static_cast<std::size_t>(more);
+    try {
+        _variables.reserve(total);
+        _values.reserve(total);
+        _comments.reserve(total);
+        _reserveIndex(static_cast<std::size_t>(more) + 1); // + 1 for an entry not yet indexed
+    } catch (const std::bad_alloc&) {
+        // The lists grow step by step instead.
+    }
+}
+
+void CConfReaderAndWriter::_reserveIndex(std::size_t names) {
+    std::size_t size = std::max<std::size_t>(_index.size(), 16);
+    while ((_indexed + names) * 2 > size)
+        size *= 2;
+    if (size == _index.size())
+        return;
+    std::vector<IndexSlot> larger(size, IndexSlot{0, -1});
+    const std::size_t mask = size - 1;
+    for (const IndexSlot& old : _index) {
+        if (old.position < 0)
+            continue;
+        std::size_t slot = old.hash & mask;
+        while (larger[slot].position >= 0)
+            slot = (slot + 1) & mask;
+        larger[slot] = old;
+    }
+    _index.swap(larger);
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// One configuration file held in memory as an ordered list of entries (name, value text, comment):
+/// read from "name = value // comment" lines, asked for typed values, extended and written back.
+/// An entry with an empty name is a free line, written as its comment alone. Null names never
+/// match and cannot be added; a null comment or line counts as empty.
+class CConfReaderAndWriter {
+public:
+    CConfReaderAndWriter();
+    virtual ~CConfReaderAndWriter();
+
+    /// Merges the file's entries into this object: a name read again replaces the earlier entry and
+    /// moves to the end. False when the file does not exist, or (after printing the file-error line)
+    /// when it cannot be read; entries read before such a failure stay.
+    bool readConfiguration(const char* filename);
+    /// Writes all entries, CR LF after each line, missing folders made. The file is replaced in one
+    /// step only when the new content is complete, so a failure leaves the old file as it was; then
+    /// the file-error line is printed and the result is false.
+    bool writeConfiguration(const char* filename) const;
+
+    bool getString(const char* name, std::string& value) const;
+    /// True and the value when the text is "true" or "false" in any case.
+    bool getBoolean(const char* name, bool& value) const;
+    /// True and the value when the whole text is a 32-bit integer.
+    bool getInteger(const char* name, int& value) const;
+    /// True and the value when the whole text is a float ("inf" and "nan" included).
+    bool getFloat(const char* name, float& value) const;
+    /// Reads "a,b,c"; the components are set in order as they are read, so a failure after the first
+    /// one leaves the earlier components changed. True when all three were read.
+    bool getFloatVector3(const char* name, float value[3]) const;
+    /// Reads "a,b,c" like getFloatVector3, with integer components.
+    bool getIntVector3(const char* name, int value[3]) const;
+
+    // Each add appends an entry and returns true, or returns false and changes nothing when the
+    // name exists already. Numbers are written in the C locale, floats with nine significant digits.
+    bool addString(const char* name, const std::string& value, const char* comment);
+    bool addInteger(const char* name, int value, const char* comment);
+    bool addFloat(const char* name, float value, const char* comment);
+    /// Written as "true" or "false".
+    bool addBoolean(const char* name, bool value, const char* comment);
+    /// Written as the three floats joined by "," without spaces.
+    bool addFloatVector3(const char* name, const float value[3], const char* comment);
+    /// Written as the three integers joined by "," without spaces.
+    bool addIntVector3(const char* name, const int value[3], const char* comment);
+    /// Appends a free line holding the text unchanged; always true.
+    bool addRandomLine(const char* line);
+
+private:
+    /// The position of the first entry of that name, or -1.
+    int _getVariableIndex(const char* name) const;
+    /// The same for a name that may hold NUL bytes.
+    int _positionOf(std::string_view name) const;
+    /// The value text of the first entry of that name, or null.
+    const std::string* _valueOf(const char* name) const;
+    bool _add(const char* name, std::string value, const char* comment);
+    /// Appends an entry and indexes it unless its name is indexed already; either everything is
+    /// appended or nothing changes.
+    void _append(std::string name, std::string value, std::string comment);
+
+    /// What a read keeps from line to line: the entries to drop at its end, and the last entry
+    /// read, which is indexed only after the next line so that its index slot is fetched from
+    /// memory meanwhile.
+    struct ReadState {
+        std::vector<bool> removed;
+        std::size_t firstRemoved = SIZE_MAX;
+        bool pending = false;
+        std::uint32_t pendingHash = 0;
+    };
+    /// Takes one line of a file: an entry when it holds one.
+    void _readLine(std::string& line, ReadState& reading);
+    /// Indexes the pending entry of a read, replacing an entry of the same name.
+    void _indexPending(ReadState& reading) noexcept;
+    /// Drops the entries marked removed, closing the gaps, and moves the index along.
+    void _dropRemoved(const ReadState& reading) noexcept;
+
+    /// One place of the index: a name's hash and the position of its first entry (-1: unused).
+    struct IndexSlot {
+        std::uint32_t hash;
+        std::int32_t position;
+    };
+    static std::uint32_t _hashOf(std::string_view name);
+    /// The slot holding the name, or the unused slot where it belongs; the index must not be empty.
+    std::size_t _slotOf(std::string_view name, std::uint32_t hash) const;
+    /// Makes room for one more entry in the lists and for `names` more names in the index.
+    void _reserveEntry(std::size_t names);
+    /// Makes room in the index for `names` more names.
+    void _reserveIndex(std::size_t names);
+    /// Makes room at once for the entries that the rest of a file holds at the rate of its first
+    /// ones, so that a large file is not copied from list to ever larger list; at most one entry
+    /// per 32 bytes is planned for, and a failure to find the memory is ignored.
+    void _reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
+                               std::uint64_t length) noexcept;
+    /// Indexes the entry at `position`, for which room is reserved; a name indexed already keeps its
+    /// first position unless `replace`, which moves the name to the new entry and returns the
+    /// position it had (-1 otherwise).
+    int _indexEntry(std::size_t position, std::uint32_t hash, bool replace) noexcept;
+
+    std::vector<std::string> _variables;
+    std::vector<std::string> _values;
+    std::vector<std::string> _comments;
+    /// Open-addressing hash table over the names (at most half full, its size a power of two), so
+    /// that lookups and duplicate checks do not search the lists.
+    std::vector<IndexSlot> _index;
+    std::size_t _indexed = 0;
+};
