@@ -3,6 +3,7 @@
 // writes. Each scenario runs in a fresh process and working folder. Nothing crashes, the check's
 // result is printed exactly once, and what was there before is still there.
 #include "LoopbackUpdateServer.h"
+#include "common/FileBytes.h"
 #include "common/UpdateScenario.h"
 #include "common/WaitUntil.h"
 #include "plugin/orvPlugin.h"
@@ -15,18 +16,18 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <functional>
-#include <grp.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 using orvstandin::LoopbackUpdateServer;
 using orvstandin::ServerAnswer;
+using orvtest::expectRecordedNow;
 using orvtest::ScenarioResult;
 
 const std::string kMaker = ORV_TEST_MAKER_WEB_ADDRESS;
@@ -51,21 +52,6 @@ std::string key9() {
     return copy;
 }
 
-bool writeFile(const std::string& path, const std::string& bytes) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::WriteOnly) &&
-           file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-}
-
-std::string fileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<unreadable>";
-}
-
-bool isRecent(float time) {
-    return std::fabs(time - orvtest::secondsNow()) <= 300.0f;
-}
-
 /// One scenario: how the server answers, what is done before the plugin starts, what breaks once
 /// the request is out, and how the working folder is put back for the clean-up. The working folder's
 /// path is passed along: once it is removed, the process cannot ask for it any more.
@@ -86,12 +72,13 @@ std::string timesFile(const std::string& folder) {
 void reportFolder(const std::string& folder) {
     const QFileInfo times(QString::fromStdString(timesFile(folder)));
     orvtest::report("file", times.isDir()    ? "folder"
-                            : times.exists() ? fileBytes(timesFile(folder))
+                            : times.exists() ? orvtest::fileBytes(timesFile(folder))
                                              : "missing");
-    orvtest::report("kept", fileBytes(folder + "/" + kKept));
-    orvtest::report("in place",
-                    QFileInfo(QString::fromStdString(folder)).isFile() ? fileBytes(folder) : "<folder>");
-    orvtest::report("inside", fileBytes(timesFile(folder) + "/inside.txt"));
+    orvtest::report("kept", orvtest::fileBytes(folder + "/" + kKept));
+    orvtest::report("in place", QFileInfo(QString::fromStdString(folder)).isFile()
+                                    ? orvtest::fileBytes(folder)
+                                    : "<folder>");
+    orvtest::report("inside", orvtest::fileBytes(timesFile(folder) + "/inside.txt"));
 }
 
 // The child: the host's commands 4 and 6, the fault while the request is pending, the event loop
@@ -105,7 +92,8 @@ int runFault(const FaultScenario& scenario) {
     setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
     const std::string folder = QDir::currentPath().toStdString();
     const float now = orvtest::secondsNow();
-    if (!writeFile(kKept, kKeptBytes) || !orvtest::writeTimesFile(now - 2 * kDay, now - 8 * kDay))
+    if (!orvtest::writeFileBytes(kKept, kKeptBytes) ||
+        !orvtest::writeTimesFile(now - 2 * kDay, now - 8 * kDay))
         return 4;
     if (!scenario.prepare(folder))
         return 5;
@@ -138,15 +126,6 @@ ScenarioResult runFaultScenario(const FaultScenario& scenario) {
     return orvtest::runScenario([&scenario] { return runFault(scenario); });
 }
 
-void expectRecordedNow(const ScenarioResult& result) {
-    float lastCheck = 0.0f;
-    float lastDisplay = 0.0f;
-    ASSERT_TRUE(orvtest::timesFromBytes(result.value("file"), lastCheck, lastDisplay))
-        << result.value("file");
-    EXPECT_TRUE(isRecent(lastCheck)) << lastCheck;
-    EXPECT_TRUE(isRecent(lastDisplay)) << lastDisplay;
-}
-
 bool noPreparation(const std::string&) {
     return true;
 }
@@ -164,6 +143,7 @@ TEST(UpdateFaultRun, TheServerFailsDuringTheCheck) {
         const char* name;
         FaultScenario scenario;
         int minimumMs; ///< the failure comes after the time-out at the earliest
+        int maximumRequests = 1;
     } rows[] = {
         {"it goes down before answering",
          {ServerAnswer::silence(), noPreparation,
@@ -186,9 +166,12 @@ TEST(UpdateFaultRun, TheServerFailsDuringTheCheck) {
         {"it closes the connection halfway through the body",
          {ServerAnswer::cutMidBody(kBody, ServerAnswer::Kind::CloseMidBody), noPreparation, noFault},
          0},
+        // A reset that comes before the client has read anything discards the half sent; Qt then
+        // sends the request once more, as for any connection that ends before an answer.
         {"it resets the connection halfway through the body",
          {ServerAnswer::cutMidBody(kBody, ServerAnswer::Kind::ResetMidBody), noPreparation, noFault},
-         0},
+         0,
+         2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -198,23 +181,21 @@ TEST(UpdateFaultRun, TheServerFailsDuringTheCheck) {
         EXPECT_GE(std::atoi(result.value("elapsed").c_str()), row.minimumMs);
         EXPECT_LT(std::atoi(result.value("elapsed").c_str()), 6000);
         EXPECT_EQ("", result.value("key 9"));
-        EXPECT_EQ("1", result.value("requests"));
+        const int requests = std::atoi(result.value("requests").c_str());
+        EXPECT_GE(requests, 1);
+        EXPECT_LE(requests, row.maximumRequests);
         expectRecordedNow(result);
         EXPECT_EQ(kKeptBytes, result.value("kept"));
         EXPECT_EQ("0", result.value("second requests"));
     }
 }
 
-// Tests run as root, whom permission bits do not stop: the child gives root up for the unprivileged
-// user 65534, who then owns the working folder and what it holds.
-bool actAsUnprivilegedUser(const std::string& folder) {
-    if (geteuid() != 0)
-        return true;
-    const uid_t nobody = 65534;
-    bool owned = chown(folder.c_str(), nobody, nobody) == 0;
+// The working folder and what it holds belong to the unprivileged user the child becomes.
+bool actAsOwnerOfTheFolder(const std::string& folder) {
+    std::vector<std::string> paths = {folder};
     for (const QString& name : QDir(QString::fromStdString(folder)).entryList(QDir::Files))
-        owned = owned && chown((folder + "/" + name.toStdString()).c_str(), nobody, nobody) == 0;
-    return owned && setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
+        paths.push_back(folder + "/" + name.toStdString());
+    return orvtest::actAsUnprivilegedUser(paths);
 }
 
 struct FolderRow {
@@ -246,7 +227,7 @@ TEST(UpdateFaultRun, TheWorkingFolderBreaksDuringTheCheck) {
          {ServerAnswer::withBody(kBody), noPreparation,
           [inPlace](LoopbackUpdateServer&, const std::string& folder) {
               QDir(QString::fromStdString(folder)).removeRecursively();
-              writeFile(folder, inPlace);
+              orvtest::writeFileBytes(folder, inPlace);
           },
           [](const std::string& folder) {
               QFile::remove(QString::fromStdString(folder));
@@ -263,7 +244,7 @@ TEST(UpdateFaultRun, TheWorkingFolderBreaksDuringTheCheck) {
           [inside](LoopbackUpdateServer&, const std::string& folder) {
               QFile::remove(QString::fromStdString(timesFile(folder)));
               QDir().mkpath(QString::fromStdString(timesFile(folder)));
-              writeFile(timesFile(folder) + "/inside.txt", inside);
+              orvtest::writeFileBytes(timesFile(folder) + "/inside.txt", inside);
           }},
          "",
          0,
@@ -273,7 +254,7 @@ TEST(UpdateFaultRun, TheWorkingFolderBreaksDuringTheCheck) {
              EXPECT_EQ(kKeptBytes, result.value("kept"));
          }},
         {"it turns read-only: the old times stay, so the next check is due again",
-         {ServerAnswer::withBody(kBody), actAsUnprivilegedUser,
+         {ServerAnswer::withBody(kBody), actAsOwnerOfTheFolder,
           [](LoopbackUpdateServer&, const std::string& folder) {
               chmod(timesFile(folder).c_str(), 0444);
               chmod(folder.c_str(), 0555);

@@ -1,6 +1,7 @@
 // Writing a configuration file back when the file or its folder changed after it was read, or when
 // the disk fills up: the writer says so and keeps whatever was there. Each scenario runs in a fresh
 // process and working folder.
+#include "common/FileBytes.h"
 #include "common/UpdateScenario.h"
 #include "settings/CConfReaderAndWriter.h"
 
@@ -11,7 +12,6 @@
 
 #include <csignal>
 #include <functional>
-#include <grp.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -26,35 +26,12 @@ const std::string kNewText = "alpha = 1\r\nbeta = two\r\ngamma = three // added\
 const std::string kInside = "a file in the folder that took the configuration file's place";
 const std::string kInPlace = "a file where the configuration folder was";
 
-bool writeFile(const std::string& path, const std::string& bytes) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::WriteOnly) &&
-           file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-}
-
-std::string fileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<unreadable>";
-}
-
 std::string folderPath() {
     return QDir::currentPath().toStdString() + "/settings";
 }
 
 std::string filePath() {
     return folderPath() + "/app.conf";
-}
-
-// Tests run as root, whom permission bits do not stop: the child gives root up for the unprivileged
-// user 65534, who then owns the working folder and what it holds.
-bool actAsUnprivilegedUser() {
-    if (geteuid() != 0)
-        return true;
-    const uid_t nobody = 65534;
-    bool owned = true;
-    for (const std::string& path : {QDir::currentPath().toStdString(), folderPath(), filePath()})
-        owned = owned && chown(path.c_str(), nobody, nobody) == 0;
-    return owned && setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
 }
 
 struct FaultRow {
@@ -72,7 +49,8 @@ struct FaultRow {
 
 // The child: read the file, add an entry, break something, write, and report what is left.
 int runFault(const FaultRow& row) {
-    if (!QDir().mkpath(QString::fromStdString(folderPath())) || !writeFile(filePath(), kOldText))
+    if (!QDir().mkpath(QString::fromStdString(folderPath())) ||
+        !orvtest::writeFileBytes(filePath(), kOldText))
         return 3;
     CConfReaderAndWriter configuration;
     if (!configuration.readConfiguration(filePath().c_str()) ||
@@ -82,15 +60,15 @@ int runFault(const FaultRow& row) {
         return 5;
     orvtest::report("path", filePath());
     orvtest::report("written", configuration.writeConfiguration(filePath().c_str()) ? "true" : "false");
-    orvtest::report("file", fileBytes(filePath()));
-    orvtest::report("inside", fileBytes(filePath() + "/inside.txt"));
+    orvtest::report("file", orvtest::fileBytes(filePath()));
+    orvtest::report("inside", orvtest::fileBytes(filePath() + "/inside.txt"));
     const QFileInfo folder(QString::fromStdString(folderPath()));
     orvtest::report("folder", folder.isDir()
                                   ? QDir(folder.filePath())
                                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
                                         .join(" ")
                                         .toStdString()
-                                  : fileBytes(folderPath()));
+                                  : orvtest::fileBytes(folderPath()));
     row.repair();
     return 0;
 }
@@ -108,7 +86,7 @@ TEST(ConfigFaultRun, WritingBackAfterTheFileOrItsFolderChanged) {
          [] {
              return QFile::remove(QString::fromStdString(filePath())) &&
                     QDir().mkpath(QString::fromStdString(filePath())) &&
-                    writeFile(filePath() + "/inside.txt", kInside);
+                    orvtest::writeFileBytes(filePath() + "/inside.txt", kInside);
          },
          noRepair,
          "File exception error: cannot open \"<file>\" for writing: Filename refers to a directory\n",
@@ -116,13 +94,17 @@ TEST(ConfigFaultRun, WritingBackAfterTheFileOrItsFolderChanged) {
         {"a file took the folder's place",
          [] {
              return QDir(QString::fromStdString(folderPath())).removeRecursively() &&
-                    writeFile(folderPath(), kInPlace);
+                    orvtest::writeFileBytes(folderPath(), kInPlace);
          },
          [] { QFile::remove(QString::fromStdString(folderPath())); },
          "File exception error: cannot open \"<file>\" for writing: Not a directory\n", "false",
          "<unreadable>", "<unreadable>", kInPlace},
         {"the folder turned read-only",
-         [] { return actAsUnprivilegedUser() && chmod(folderPath().c_str(), 0555) == 0; },
+         [] {
+             return orvtest::actAsUnprivilegedUser(
+                        {QDir::currentPath().toStdString(), folderPath(), filePath()}) &&
+                    chmod(folderPath().c_str(), 0555) == 0;
+         },
          [] { chmod(folderPath().c_str(), 0755); },
          "File exception error: cannot open \"<file>\" for writing: Permission denied\n", "false", kOldText,
          "<unreadable>", "app.conf"},
