@@ -49,21 +49,10 @@ TEST(Init, EditionCodeIsOneOnlyForOne) {
     }
 }
 
-TEST(Init, ExpectedHostVersionKeepsEverything) {
-    const orvtest::IsolatedResult run = orvtest::runIsolated(
-        [] {
-            initWith(1, 40000);
-            printGlobals();
-            return 0;
-        },
-        noHost());
-    EXPECT_EQ(
-        "orv: 1\nflavor=1 xml=1 nb=40000 rev=7 v=4.0.0 r=(rev 7) s=23 c=GCC 12 d=Jan 10 2020 q=5.15.8\n",
-        run.output);
-}
-
-TEST(Init, OtherHostVersionsAreMismatches) {
-    for (const int version : {40001, 39999, 0, -40000}) {
+TEST(Init, OnlyTheExpectedHostVersionKeepsItsVersion) {
+    const std::string kept = "nb=40000 rev=7 v=4.0.0";
+    const std::string zeroed = "nb=0 rev=7 v=0.0.0";
+    for (const int version : {40000, 40001, 39999, 0}) {
         SCOPED_TRACE(version);
         const orvtest::IsolatedResult run = orvtest::runIsolated(
             [version] {
@@ -73,36 +62,26 @@ TEST(Init, OtherHostVersionsAreMismatches) {
             },
             noHost());
         EXPECT_EQ(0, run.exitCode);
-        EXPECT_EQ("orv: 1\nError: mismatch with simExtOrv plugin.\n"
-                  "flavor=-1 xml=1 nb=0 rev=7 v=0.0.0 r=(rev 7) s=23 c=GCC 12 d=Jan 10 2020 q=5.15.8\n",
+        const bool expected = version == 40000;
+        EXPECT_EQ(std::string("orv: 1\n") + (expected ? "" : "Error: mismatch with simExtOrv plugin.\n") +
+                      "flavor=-1 xml=1 " + (expected ? kept : zeroed) +
+                      " r=(rev 7) s=23 c=GCC 12 d=Jan 10 2020 q=5.15.8\n",
                   run.output);
     }
 }
 
-TEST(Init, EveryCallPrintsAndOverwrites) {
+TEST(Init, EveryCallPrintsAndOverwritesNullTextsAsEmpty) {
     const orvtest::IsolatedResult run = orvtest::runIsolated(
         [] {
             initWith(1, 39999);
-            orvPlugin_init(false, 0, 40000, 3, "4.0.0", "(rev 3)", "24", "Clang", "Feb  2 2021", "5.12.0");
+            orvPlugin_init(false, 0, 40000, 3, "4.0.0", nullptr, nullptr, nullptr, nullptr, nullptr);
             printGlobals();
             return 0;
         },
         noHost());
     EXPECT_EQ("orv: 1\nError: mismatch with simExtOrv plugin.\norv: 1\n"
-              "flavor=-1 xml=0 nb=40000 rev=3 v=4.0.0 r=(rev 3) s=24 c=Clang d=Feb  2 2021 q=5.12.0\n",
+              "flavor=-1 xml=0 nb=40000 rev=3 v=4.0.0 r= s= c= d= q=\n",
               run.output);
-}
-
-TEST(Init, NullTextsAreStoredEmpty) {
-    const orvtest::IsolatedResult run = orvtest::runIsolated(
-        [] {
-            initWith(1, 40000);
-            orvPlugin_init(true, 1, 40000, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-            printGlobals();
-            return 0;
-        },
-        noHost());
-    EXPECT_EQ("orv: 1\norv: 1\nflavor=1 xml=1 nb=40000 rev=1 v= r= s= c= d= q=\n", run.output);
 }
 
 TEST(Init, MainWindowHandle) {
