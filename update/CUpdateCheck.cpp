@@ -3,6 +3,7 @@
 #include "orvBuildConfig.h"
 #include "platform/VDateTime.h"
 #include "platform/VVarious.h"
+#include "update/finishedReply_p.h"
 #include "update/updateReply_p.h"
 #include "update/updateRequest_p.h"
 #include "update/updateTimesFile_p.h"
@@ -20,15 +21,6 @@ namespace {
 
 float secondsNow() {
     return static_cast<float>(VDateTime::getSecondsSince1970());
-}
-
-// A redirect that was not followed: a redirect target on the reply, or a final status of 3xx (such
-// as 300 or 304, which carry no version text).
-bool isLeftRedirect(const QNetworkReply& reply) {
-    if (!reply.attribute(QNetworkRequest::RedirectionTargetAttribute).isNull())
-        return true;
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    return status.isValid() && status.toInt() >= 300 && status.toInt() < 400;
 }
 
 } // namespace
@@ -129,8 +121,7 @@ void CUpdateCheck::replyFinished(QNetworkReply* reply) {
     // Only the reply of the pending request counts, and only once.
     if (!_requestPending || reply != _reply)
         return;
-    const bool succeeded = reply->error() == QNetworkReply::NoError && !isLeftRedirect(*reply) &&
-                           reply->bytesAvailable() <= orv::kMaxUpdateReplyBytes;
+    const bool succeeded = orv::isWholeReply(*reply);
     std::string notice;
     if (succeeded) {
         const orv::UpdateReply content = orv::parseUpdateReply(reply->readAll().toStdString());

@@ -66,6 +66,8 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
         } else if (option == "--reply") {
             options.reply = value;
             ok = isKnownReply(options.reply);
+        } else if (option == "--soak") {
+            ok = parseInt(value, options.soakCycles) && options.soakCycles > 0;
         } else {
             error = "unknown option: " + option;
             return false;
@@ -74,6 +76,10 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
             error = "bad value for " + option + ": " + value;
             return false;
         }
+    }
+    if (options.soakCycles > 0 && !options.updateServer.empty()) {
+        error = "--soak counts the requests at its own loopback server: it does not go with --update-server";
+        return false;
     }
     return true;
 }
@@ -105,6 +111,9 @@ Options:
                              redirect                          a redirect to the new-version text
                              endless                           a body that never ends
                              file:PATH                         the body read from PATH
+  --soak N                 instead of one run, N cycles of initialisation, every query and an
+                           update check (the timestamp file removed first), then figures on
+                           answers and memory; exit status 3 when a check went unanswered
   --help                   show this text
 )";
     return text;

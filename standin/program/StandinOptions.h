@@ -13,6 +13,7 @@ struct StandinOptions {
     std::string hostLibrary;           ///< the stand-in host library copied into the working folder
     std::string updateServer;          ///< empty: the program's own loopback update server
     std::string reply = "new-version"; ///< what the loopback update server answers
+    int soakCycles = 0;                ///< with more than 0, the long run of StandinSoak.h
     bool showHelp = false;
 };
 

@@ -1,5 +1,6 @@
 #include "StandinUpdateCheck.h"
 
+#include "HostCalls.h"
 #include "StandinReplies.h"
 
 #include <QDateTime>
@@ -18,12 +19,6 @@ namespace {
 constexpr int kWaitLimitMs = 3500;
 constexpr float kCheckInterval = 86400.0f;
 
-std::string takeText(char* text) {
-    std::string copy = text != nullptr ? text : "";
-    delete[] text;
-    return copy;
-}
-
 // The plugin records every finished check in updtChck.dat in the working folder; a check is due
 // (sent or still on its way) while that file is missing or dates its last check over a day back.
 bool isCheckDue() {
@@ -39,20 +34,26 @@ bool isCheckDue() {
     return now > lastCheck + kCheckInterval;
 }
 
-void runEventLoopUntilRecorded() {
+} // namespace
+
+bool waitForRecordedCheck() {
+    if (!isCheckDue())
+        return true;
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
         if (!isCheckDue())
             loop.quit();
     });
-    poll.start(10);
-    QTimer::singleShot(kWaitLimitMs, &loop, &QEventLoop::quit);
-    if (isCheckDue())
-        loop.exec();
+    poll.start(1);
+    // A timer that ends with this call: a single-shot one would live on until it fires.
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(kWaitLimitMs);
+    loop.exec();
+    return !isCheckDue();
 }
-
-} // namespace
 
 bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server) {
     if (!options.updateServer.empty()) {
@@ -82,7 +83,7 @@ void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& opt
     plugin.run(4);
     plugin.run(6);
     if (checks)
-        runEventLoopUntilRecorded();
+        waitForRecordedCheck();
     std::fflush(stdout);
     std::cout << "\n== Update notice for the host (key 9) ==\n" << takeText(plugin.getStringVal(9)) << "\n";
     std::cout << "key 9 again: \"" << takeText(plugin.getStringVal(9)) << "\"\n";

@@ -10,6 +10,10 @@
 /// reply; false with a message on standard error when that fails.
 bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server);
 
+/// Runs the event loop until the plugin has recorded a check in the working folder's timestamp file
+/// or the check's time-out has surely passed; true when the check was recorded.
+bool waitForRecordedCheck();
+
 /// Commands 4 and 6, the event loop until the check is recorded or its time-out has surely passed,
 /// key 9 twice, command 5; then what the loopback server received (when it was used).
 void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& options,

@@ -1,7 +1,9 @@
 // orv-standin: plays the Zembrix host for the plugin, the way the simulator drives it.
 
+#include "HostCalls.h"
 #include "PluginSession.h"
 #include "StandinOptions.h"
+#include "StandinSoak.h"
 #include "StandinUpdateCheck.h"
 
 #include <QCoreApplication>
@@ -20,18 +22,6 @@ namespace {
 
 // The product strings the host asks for; key 9 (the update notice) is asked for separately.
 const int kProductKeys[] = {1, 2, 4, 5, 6, 7, 11, 12, 13, 14, 15, 16};
-
-std::string versionText(int version) {
-    return std::to_string(version / 10000) + "." + std::to_string(version / 100 % 100) + "." +
-           std::to_string(version % 100);
-}
-
-// Takes a text the plugin handed over and releases it as the host must.
-std::string takeText(char* text) {
-    std::string copy = text != nullptr ? text : "";
-    delete[] text;
-    return copy;
-}
 
 void printIdentity(const PluginEntryPoints& plugin) {
     char* title = nullptr;
@@ -91,17 +81,18 @@ int runHost(const StandinOptions& options) {
     static int mainWindow = 0;
     plugin.setHld(&mainWindow);
 
-    const std::string version = versionText(options.hostVersion);
-    const std::string revision = "(rev " + std::to_string(options.hostRevision) + ")";
-    const std::string qt = qVersion();
-    plugin.init(false, options.edition, options.hostVersion, options.hostRevision, version.c_str(),
-                revision.c_str(), "23", "GCC", "Dec  6 2026", qt.c_str());
-    printIdentity(plugin);
-    driveUpdateCheck(plugin, options, updateServer);
+    int result = 0;
+    if (options.soakCycles > 0) {
+        result = runSoak(plugin, options, updateServer);
+    } else {
+        initialisePlugin(plugin, options);
+        printIdentity(plugin);
+        driveUpdateCheck(plugin, options, updateServer);
+    }
 
     plugin.simEnd();
     std::cout << "Plugin ended.\n";
-    return 0;
+    return result;
 }
 
 } // namespace

@@ -7,6 +7,9 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <sys/socket.h>
 
 namespace orvstandin {
 
@@ -15,6 +18,9 @@ namespace {
 // A request head larger than this is not a request the update check sends: the connection is closed.
 constexpr int kMaxRequestHead = 64 * 1024;
 constexpr qint64 kEndlessChunk = 64 * 1024;
+// How long a reply cut short by a reset lies half sent before the reset, so that the client reads
+// the first half first.
+constexpr int kResetDelayMs = 100;
 
 QByteArray endlessChunk() {
     QByteArray chunk;
@@ -62,6 +68,23 @@ void writeEndlessBody(QTcpSocket* socket) {
         if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < kEndlessChunk)
             socket->write(chunk);
     });
+}
+
+// Closes the connection with a reset instead of the orderly end of a close.
+void resetConnection(QTcpSocket* socket) {
+    const linger immediately{1, 0};
+    setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &immediately,
+               sizeof(immediately));
+    socket->abort();
+}
+
+void writeHalfBody(QTcpSocket* socket, const ServerAnswer& answer) {
+    socket->write(responseHead(answer, true) + answer.body.left(answer.body.size() / 2));
+    socket->flush();
+    if (answer.kind == ServerAnswer::Kind::CloseMidBody)
+        socket->disconnectFromHost();
+    else if (answer.kind == ServerAnswer::Kind::ResetMidBody)
+        QTimer::singleShot(kResetDelayMs, socket, [socket] { resetConnection(socket); });
 }
 
 } // namespace
@@ -142,6 +165,11 @@ private:
         case ServerAnswer::Kind::EndlessBody:
             writeEndlessBody(socket);
             return;
+        case ServerAnswer::Kind::StallMidBody:
+        case ServerAnswer::Kind::CloseMidBody:
+        case ServerAnswer::Kind::ResetMidBody:
+            writeHalfBody(socket, answer);
+            return;
         }
     }
 
@@ -205,6 +233,21 @@ void LoopbackUpdateServer::setAnswer(const QByteArray& path, const ServerAnswer&
 
 std::vector<RecordedRequest> LoopbackUpdateServer::requests() const {
     return _state->requests;
+}
+
+std::vector<RecordedRequest> LoopbackUpdateServer::takeRequests() {
+    std::vector<RecordedRequest> taken;
+    taken.swap(_state->requests);
+    return taken;
+}
+
+void LoopbackUpdateServer::stop() {
+    if (_listener == nullptr)
+        return;
+    _listener->close();
+    for (QTcpSocket* socket : _listener->findChildren<QTcpSocket*>())
+        socket->abort();
+    _listener.reset();
 }
 
 } // namespace orvstandin

@@ -50,6 +50,11 @@ public:
 
     /// Every request received so far, in order of arrival.
     std::vector<RecordedRequest> requests() const;
+    /// The requests received so far, which the server then forgets (for long runs).
+    std::vector<RecordedRequest> takeRequests();
+
+    /// Stops listening and drops every open connection unanswered, as a server that goes down.
+    void stop();
 
 private:
     struct State;

@@ -40,6 +40,12 @@ ServerAnswer ServerAnswer::endlessBody() {
     return answer;
 }
 
+ServerAnswer ServerAnswer::cutMidBody(const QByteArray& body, Kind kind) {
+    ServerAnswer answer = withBody(body);
+    answer.kind = kind;
+    return answer;
+}
+
 QByteArray reasonPhrase(int status) {
     switch (status) {
     case 200:

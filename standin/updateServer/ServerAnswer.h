@@ -7,13 +7,17 @@
 
 namespace orvstandin {
 
-/// One way of answering a request: a response, a closed connection, silence or an endless body.
+/// One way of answering a request: a response, a closed connection, silence, an endless body or a
+/// response cut short halfway through its body.
 struct ServerAnswer {
     enum class Kind {
         Respond,         ///< a complete response with status, headers and body
         CloseConnection, ///< close the connection without writing anything
         Silence,         ///< keep the connection open and never answer
-        EndlessBody      ///< a 200 response whose body never ends
+        EndlessBody,     ///< a 200 response whose body never ends
+        StallMidBody,    ///< the head (with the full length) and half the body, then nothing more
+        CloseMidBody,    ///< the head and half the body, then the connection closed
+        ResetMidBody     ///< the head and half the body, then the connection reset
     };
 
     Kind kind = Kind::Respond;
@@ -28,6 +32,9 @@ struct ServerAnswer {
     static ServerAnswer closeConnection();
     static ServerAnswer silence();
     static ServerAnswer endlessBody();
+    /// A 200 response announcing body whole but ending after half of it, as kind says (one of
+    /// StallMidBody, CloseMidBody and ResetMidBody).
+    static ServerAnswer cutMidBody(const QByteArray& body, Kind kind);
 };
 
 /// The reason phrase of an HTTP status code ("OK", "Found", ...); "Status" for codes it does not know.

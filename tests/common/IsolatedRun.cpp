@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <grp.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,16 @@ namespace {
 }
 
 } // namespace
+
+bool actAsUnprivilegedUser(const std::vector<std::string>& paths) {
+    if (geteuid() != 0)
+        return true;
+    const uid_t nobody = 65534;
+    for (const std::string& path : paths)
+        if (chown(path.c_str(), nobody, nobody) != 0)
+            return false;
+    return setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
+}
 
 std::string standinHostPath(const std::string& variant) {
     return std::string(ORV_TEST_STANDIN_HOSTS_DIR) + "/" + variant + "/zadodiredi.dylib";

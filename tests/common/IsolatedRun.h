@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace orvtest {
 
@@ -25,6 +26,11 @@ struct IsolatedSetup {
 /// Forks; the child makes a temporary folder, puts the host variant into it, makes it the working
 /// folder, runs body with standard output captured, and exits with body's result.
 IsolatedResult runIsolated(const std::function<int()>& body, const IsolatedSetup& setup = {});
+
+/// In the child: gives root up for the unprivileged user 65534, who is made the owner of paths first,
+/// so that permission bits stop its writes (they stop nothing for root, as whom tests run). Does
+/// nothing for another user; false when it failed.
+bool actAsUnprivilegedUser(const std::vector<std::string>& paths);
 
 /// The path of a stand-in host library variant.
 std::string standinHostPath(const std::string& variant);

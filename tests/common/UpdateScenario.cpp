@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -107,6 +109,18 @@ bool timesFromBytes(const std::string& bytes, float& lastCheck, float& lastDispl
     std::memcpy(&lastCheck, bytes.data(), 4);
     std::memcpy(&lastDisplay, bytes.data() + 4, 4);
     return true;
+}
+
+bool isRecent(float time) {
+    return std::fabs(time - secondsNow()) <= 300.0f;
+}
+
+void expectRecordedNow(const ScenarioResult& result) {
+    float lastCheck = 0.0f;
+    float lastDisplay = 0.0f;
+    ASSERT_TRUE(timesFromBytes(result.value("file"), lastCheck, lastDisplay)) << result.value("file");
+    EXPECT_TRUE(isRecent(lastCheck)) << lastCheck;
+    EXPECT_TRUE(isRecent(lastDisplay)) << lastDisplay;
 }
 
 } // namespace orvtest

@@ -47,5 +47,10 @@ bool writeTimesFile(float lastCheck, float lastDisplay);
 float secondsNow();
 /// Reads two times from the 8 bytes of a timestamp file; false when bytes is not 8 bytes long.
 bool timesFromBytes(const std::string& bytes, float& lastCheck, float& lastDisplay);
+/// True for a time within 300 s of now: stored times are rounded to 128 s, and a run may be slow.
+bool isRecent(float time);
+/// Expects the reported timestamp file ("file") to hold two recent times, as after a check that
+/// found the notice period over.
+void expectRecordedNow(const ScenarioResult& result);
 
 } // namespace orvtest

@@ -10,7 +10,6 @@
 #include <QString>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -61,10 +60,6 @@ orvtest::ScenarioResult runScenario(int edition, const ServerAnswer& answer,
                                     const std::function<void(LoopbackUpdateServer&)>& steps,
                                     int hostVersion = 40000) {
     return orvtest::runScenario([=] { return runCommands(edition, hostVersion, answer, steps); });
-}
-
-bool isRecent(float time) {
-    return std::fabs(time - orvtest::secondsNow()) <= 300.0f;
 }
 
 TEST(UpdateCommands, TheCustomEditionNeverChecks) {
@@ -198,7 +193,7 @@ TEST(UpdateCommands, DestroyingACheckerWithAPendingRequestRecordsTheCheck) {
         float lastCheck = 0.0f;
         float lastDisplay = 1.0f;
         ASSERT_TRUE(orvtest::timesFromBytes(result.value("file"), lastCheck, lastDisplay));
-        EXPECT_TRUE(isRecent(lastCheck)) << lastCheck;
+        EXPECT_TRUE(orvtest::isRecent(lastCheck)) << lastCheck;
         EXPECT_EQ(0.0f, lastDisplay);
     }
 }

@@ -10,6 +10,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using orvstandin::LoopbackUpdateServer;
 using orvstandin::ServerAnswer;
 
@@ -140,6 +146,114 @@ TEST(LoopbackUpdateServer, RefusesMalformedOrOversizedRequestsWithoutRecordingTh
     EXPECT_TRUE(oversized.closed);
     EXPECT_EQ("", oversized.received.toStdString());
     EXPECT_EQ(0u, server.requests().size());
+}
+
+// A client on a plain POSIX socket, which tells a reset connection from a closed one.
+class RawClient {
+public:
+    explicit RawClient(quint16 port) : _fd(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        _connected = ::connect(_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    }
+    ~RawClient() { close(_fd); }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return _connected; }
+    void send(const QByteArray& bytes) {
+        ::send(_fd, bytes.constData(), static_cast<size_t>(bytes.size()), 0);
+    }
+
+    /// Reads while the server's event loop runs, until the connection ends or waitMs passes: "reset",
+    /// "closed" or "open".
+    std::string readUntilEnd(int waitMs) {
+        std::string ending = "open";
+        orvtest::waitUntil(
+            [&] {
+                if (ending != "open")
+                    return true;
+                char buffer[4096];
+                const ssize_t n = recv(_fd, buffer, sizeof(buffer), MSG_DONTWAIT);
+                if (n > 0)
+                    _received.append(buffer, static_cast<int>(n));
+                else if (n == 0)
+                    ending = "closed";
+                else if (errno == ECONNRESET)
+                    ending = "reset";
+                return ending != "open";
+            },
+            waitMs);
+        return ending;
+    }
+    const QByteArray& received() const { return _received; }
+
+private:
+    int _fd;
+    bool _connected = false;
+    QByteArray _received;
+};
+
+TEST(LoopbackUpdateServer, RepliesCutShortAfterHalfTheBody) {
+    const QByteArray head =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\nContent-Length: 10\r\n\r\n";
+    const struct {
+        const char* name;
+        ServerAnswer::Kind kind;
+        std::string ending;
+    } rows[] = {
+        {"stall", ServerAnswer::Kind::StallMidBody, "open"},
+        {"close", ServerAnswer::Kind::CloseMidBody, "closed"},
+        {"reset", ServerAnswer::Kind::ResetMidBody, "reset"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackUpdateServer server;
+        std::string error;
+        ASSERT_TRUE(server.listen(error)) << error;
+        server.setDefaultAnswer(ServerAnswer::cutMidBody("0123456789", row.kind));
+        RawClient client(server.port());
+        ASSERT_TRUE(client.connected());
+        client.send(getRequest("/cut"));
+        EXPECT_EQ(row.ending, client.readUntilEnd(1000));
+        EXPECT_EQ((head + "01234").toStdString(), client.received().toStdString());
+        EXPECT_EQ(1u, server.requests().size());
+    }
+}
+
+TEST(LoopbackUpdateServer, StoppingDropsOpenConnectionsAndRefusesNewOnes) {
+    LoopbackUpdateServer server;
+    std::string error;
+    ASSERT_TRUE(server.listen(error)) << error;
+    const quint16 port = server.port();
+    server.setDefaultAnswer(ServerAnswer::silence());
+    RawClient waiting(port);
+    ASSERT_TRUE(waiting.connected());
+    waiting.send(getRequest("/pending"));
+    ASSERT_TRUE(orvtest::waitUntil([&] { return server.requests().size() == 1; }, 3000));
+    server.stop();
+    EXPECT_NE("open", waiting.readUntilEnd(1000));
+    EXPECT_EQ("", waiting.received().toStdString());
+    EXPECT_EQ(0, server.port());
+    EXPECT_FALSE(RawClient(port).connected());
+    server.stop();
+}
+
+TEST(LoopbackUpdateServer, TakingTheRequestsEmptiesTheRecord) {
+    LoopbackUpdateServer server;
+    std::string error;
+    ASSERT_TRUE(server.listen(error)) << error;
+    plainExchange(server, getRequest("/one"));
+    plainExchange(server, getRequest("/two"));
+    const auto taken = server.takeRequests();
+    ASSERT_EQ(2u, taken.size());
+    EXPECT_EQ("/one", taken[0].target);
+    EXPECT_EQ("/two", taken[1].target);
+    EXPECT_TRUE(server.requests().empty());
+    plainExchange(server, getRequest("/three"));
+    ASSERT_EQ(1u, server.takeRequests().size());
 }
 
 class LoopbackTlsServer : public testing::Test {

@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -23,6 +22,8 @@ namespace {
 using namespace std::string_literals;
 using orvstandin::LoopbackUpdateServer;
 using orvstandin::ServerAnswer;
+using orvtest::expectRecordedNow;
+using orvtest::isRecent;
 using orvtest::ScenarioResult;
 
 const std::string kMaker = ORV_TEST_MAKER_WEB_ADDRESS;
@@ -120,25 +121,10 @@ ScenarioResult runCheckScenario(const CheckScenario& scenario) {
     return orvtest::runScenario([&scenario] { return runCheck(scenario); });
 }
 
-// A stored time is rounded to 128 s; "recent" allows for that and for a slow run.
-bool isRecent(float time) {
-    return std::fabs(time - orvtest::secondsNow()) <= 300.0f;
-}
-
 void expectFinishedCleanly(const ScenarioResult& result) {
     EXPECT_EQ(0, result.run.exitCode) << result.value("error");
     EXPECT_FALSE(result.run.timedOut);
     EXPECT_EQ("no", result.value("pending"));
-}
-
-// The file after a check in a fresh folder: both times now (the notice period had never started).
-void expectRecordedNow(const ScenarioResult& result) {
-    float lastCheck = 0.0f;
-    float lastDisplay = 0.0f;
-    ASSERT_TRUE(orvtest::timesFromBytes(result.value("file"), lastCheck, lastDisplay))
-        << result.value("file");
-    EXPECT_TRUE(isRecent(lastCheck)) << lastCheck;
-    EXPECT_TRUE(isRecent(lastDisplay)) << lastDisplay;
 }
 
 QByteArray bodyOfSize(const QByteArray& start, int size) {
@@ -147,6 +133,13 @@ QByteArray bodyOfSize(const QByteArray& start, int size) {
         body += "% padding that is neither a revision nor a change\n";
     body.truncate(size);
     return body;
+}
+
+// The body compressed as HTTP's deflate coding (a zlib stream), announced as such.
+ServerAnswer deflated(const QByteArray& body) {
+    ServerAnswer answer = ServerAnswer::withBody(qCompress(body).mid(4));
+    answer.headers.append(qMakePair(QByteArray("Content-Encoding"), QByteArray("deflate")));
+    return answer;
 }
 
 std::function<void(LoopbackUpdateServer&)> answering(const ServerAnswer& answer) {
@@ -208,6 +201,8 @@ const ReplyRow kReplyRows[] = {
          server.setAnswer("/loop", ServerAnswer::redirectTo("/lastZembrixVersion.txt", 307));
      },
      kFailed, "", -1},
+    // Qt decompresses the body; the announced length is that of the compressed bytes.
+    {"a compressed body", answering(deflated(kBugFixBody)), kBugFixNotice + "\n", kBugFixNotice, 1},
     {"a body of exactly 1 MiB", answering(ServerAnswer::withBody(kOneMiB)), kNewVersionNotice + "\n",
      kNewVersionNotice, 1},
     {"a body over 1 MiB", answering(ServerAnswer::withBody(kOneMiB + "x")), kFailed, "", 1},
