@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -103,24 +102,17 @@ float secondsNow() {
     return static_cast<float>(std::time(nullptr));
 }
 
-bool timesFromBytes(const std::string& bytes, float& lastCheck, float& lastDisplay) {
-    if (bytes.size() != 8)
-        return false;
-    std::memcpy(&lastCheck, bytes.data(), 4);
-    std::memcpy(&lastDisplay, bytes.data() + 4, 4);
-    return true;
-}
-
-bool isRecent(float time) {
-    return std::fabs(time - secondsNow()) <= 300.0f;
+void expectTimesAgo(const ScenarioResult& result, float checkAgo, float displayAgo) {
+    const std::string bytes = result.value("file");
+    ASSERT_EQ(8u, bytes.size()) << bytes;
+    float times[2];
+    std::memcpy(times, bytes.data(), 8);
+    EXPECT_NEAR(secondsNow() - checkAgo, times[0], 300.0f);
+    EXPECT_NEAR(secondsNow() - displayAgo, times[1], 300.0f);
 }
 
 void expectRecordedNow(const ScenarioResult& result) {
-    float lastCheck = 0.0f;
-    float lastDisplay = 0.0f;
-    ASSERT_TRUE(timesFromBytes(result.value("file"), lastCheck, lastDisplay)) << result.value("file");
-    EXPECT_TRUE(isRecent(lastCheck)) << lastCheck;
-    EXPECT_TRUE(isRecent(lastDisplay)) << lastDisplay;
+    expectTimesAgo(result, 0.0f, 0.0f);
 }
 
 } // namespace orvtest

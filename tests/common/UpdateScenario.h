@@ -45,12 +45,11 @@ std::string timesFilePath();
 bool writeTimesFile(float lastCheck, float lastDisplay);
 /// The current time as the update check takes it.
 float secondsNow();
-/// Reads two times from the 8 bytes of a timestamp file; false when bytes is not 8 bytes long.
-bool timesFromBytes(const std::string& bytes, float& lastCheck, float& lastDisplay);
-/// True for a time within 300 s of now: stored times are rounded to 128 s, and a run may be slow.
-bool isRecent(float time);
-/// Expects the reported timestamp file ("file") to hold two recent times, as after a check that
-/// found the notice period over.
+/// Expects the reported timestamp file ("file") to hold the times checkAgo and displayAgo seconds
+/// before now, each within 300 s (stored times are rounded to 128 s, and a run may be slow).
+void expectTimesAgo(const ScenarioResult& result, float checkAgo, float displayAgo);
+/// Expects the reported timestamp file to hold two recent times, as after a check that found the
+/// notice period over.
 void expectRecordedNow(const ScenarioResult& result);
 
 } // namespace orvtest
