@@ -56,10 +56,10 @@ TEST(UpdateTimesFile, AnythingButEightBytesOfFiniteTimesReadsAsAFailureWithZeroT
         SCOPED_TRACE(row.name);
         QTemporaryDir folder;
         const std::string path = folder.filePath("updtChck.dat").toStdString();
-        if (row.bytes == "<folder>")
-            ASSERT_TRUE(QDir().mkpath(QString::fromStdString(path)));
-        else if (row.bytes != "<none>")
-            ASSERT_TRUE(orvtest::writeFileBytes(path, row.bytes));
+        const bool made = row.bytes == "<folder>" ? QDir().mkpath(QString::fromStdString(path))
+                          : row.bytes == "<none>" ? true
+                                                  : orvtest::writeFileBytes(path, row.bytes);
+        ASSERT_TRUE(made);
         float lastCheck = 5.0f;
         float lastDisplay = 5.0f;
         EXPECT_FALSE(orv::readUpdateTimes(path, lastCheck, lastDisplay));
