@@ -84,91 +84,82 @@ ScenarioResult runPlugin(const PluginRun& run) {
     });
 }
 
-// Command 6 and key 9 do nothing without a checker, and the custom edition never makes one.
-TEST(UpdateCommands, WithoutACheckerNothingHappens) {
+// Runs the host's commands as a script: a digit is that command, 'k' reports key 9, 'c' whether there
+// is a checker, 'w' waits for the check, 'p' waits until the server has the request and reports
+// whether it is pending, 's' lets events run for 300 ms.
+void runScript(LoopbackUpdateServer& server, const std::string& script) {
+    for (const char step : script) {
+        if (step >= '0' && step <= '9')
+            orvPlugin_run(step - '0');
+        else if (step == 'k')
+            orvtest::report("key 9", key9());
+        else if (step == 'c')
+            orvtest::report("checker", updateCheck != nullptr ? "made" : "none");
+        else if (step == 'w')
+            waitForCheck();
+        else if (step == 's')
+            orvtest::processEventsFor(300);
+        else if (step == 'p' && orvtest::waitUntil([&] { return server.requests().size() == 1; }, 5000))
+            orvtest::report("pending", updateCheck->isRequestPending() ? "yes" : "no");
+    }
+}
+
+TEST(UpdateCommands, CommandScripts) {
+    const orv::InstallationId id = orv::currentInstallationId();
+    const std::string fresh =
+        "A new Zembrix version is available for download: Zembrix V4.0.0\n\nMain changes in that version:\n" +
+        kClosing;
+    const ServerAnswer silence = ServerAnswer::silence();
+    const ServerAnswer body = ServerAnswer::withBody(kBody);
     const struct {
         const char* name;
         int edition;
-        std::function<void()> before;
+        int hostVersion;
+        ServerAnswer answer;
+        std::string script;
+        std::string printed; ///< after the plugin's first line
+        std::vector<std::string> key9;
+        const char* file; ///< "none", "recorded" (both times now) or "checked" (no notice time)
     } rows[] = {
-        {"the custom edition after command 4", -1, [] { orvPlugin_run(4); }},
-        {"before command 4", 1, [] {}},
-        {"after command 5", 1, [] { orvPlugin_run(4), orvPlugin_run(5); }},
-        {"after command 5 twice", 1, [] { orvPlugin_run(4), orvPlugin_run(5), orvPlugin_run(5); }},
+        {"the custom edition never makes a checker", -1, 40000, body, "4c6sk", "", {""}, "none"},
+        {"command 6 before command 4 does nothing", 1, 40000, body, "c6sk", "", {""}, "none"},
+        {"command 6 after command 5 twice does nothing", 1, 40000, body, "455c6sk", "", {""}, "none"},
+        // clang-format off
+        {"key 9 hands a notice out once", 1, 40000, body, "4k6wkk", kChecking + kNotice + "\n",
+         {"", kNotice, ""}, "recorded"},
+        {"a host of another version is taken as version 0", 1, 40100, body, "46wk", kChecking + fresh + "\n",
+         {fresh}, "recorded"},
+        // clang-format on
+        // Destroying a checker whose request is pending is silent and records the check, so that a
+        // new checker finds it done.
+        {"command 5 while a request is pending", 1, 40000, silence, "46p56s", kChecking, {}, "checked"},
+        {"command 4 while a request is pending", 1, 40000, silence, "46p46s", kChecking, {}, "checked"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         PluginRun run;
         run.edition = row.edition;
-        run.steps = [&row](LoopbackUpdateServer&, Folder) {
-            row.before();
-            orvtest::report("checker", updateCheck != nullptr ? "made" : "none");
-            orvPlugin_run(6);
-            orvtest::processEventsFor(300);
-            orvtest::report("key 9", key9());
-        };
+        run.hostVersion = row.hostVersion;
+        run.answer = row.answer;
+        run.steps = [&row](LoopbackUpdateServer& server, Folder) { runScript(server, row.script); };
         const ScenarioResult result = runPlugin(run);
         EXPECT_EQ(0, result.run.exitCode);
-        EXPECT_EQ("orv: 1\n", result.output);
-        EXPECT_EQ("none", result.value("checker"));
-        EXPECT_EQ("", result.value("key 9"));
-        EXPECT_TRUE(result.values("request").empty());
-        EXPECT_EQ("<unreadable>", result.value("file"));
-    }
-}
-
-// The request carries the installation and the host's version (any but 40000 taken as 0); key 9
-// hands the kept notice out once.
-TEST(UpdateCommands, Key9HandsTheNoticeOutOnce) {
-    const orv::InstallationId id = orv::currentInstallationId();
-    const std::string newVersion = "A new Zembrix version is available for download: Zembrix V4.0.0\n\n"
-                                   "Main changes in that version:\n" +
-                                   kClosing;
-    for (const int hostVersion : {40000, 40100}) {
-        SCOPED_TRACE(hostVersion);
-        PluginRun run;
-        run.hostVersion = hostVersion;
-        run.steps = [](LoopbackUpdateServer&, Folder) {
-            orvPlugin_run(4);
-            orvtest::report("key 9 before", key9());
-            orvPlugin_run(6);
-            waitForCheck();
-            orvtest::report("key 9", key9());
-            orvtest::report("key 9 again", key9());
-        };
-        const ScenarioResult result = runPlugin(run);
-        const std::string notice = hostVersion == 40000 ? kNotice : newVersion;
-        EXPECT_EQ("orv: 1\n" + kChecking + notice + "\n", result.output);
-        EXPECT_EQ("", result.value("key 9 before"));
-        EXPECT_EQ(notice, result.value("key 9"));
-        EXPECT_EQ("", result.value("key 9 again"));
+        EXPECT_EQ("orv: 1\n" + row.printed, result.output);
+        EXPECT_EQ(row.key9, result.values("key 9"));
+        EXPECT_EQ(row.printed.empty() ? "none" : "<none>", result.value("checker"));
+        EXPECT_EQ(row.answer.kind == ServerAnswer::Kind::Silence ? "yes" : "<none>", result.value("pending"));
+        const std::vector<std::string> requests = result.values("request");
+        if (row.file == std::string("none")) {
+            EXPECT_TRUE(requests.empty());
+            EXPECT_EQ("<unreadable>", result.value("file"));
+            continue;
+        }
+        const std::string version = row.hostVersion == 40000 ? "40000" : "0";
         EXPECT_EQ(std::vector<std::string>{"/lastZembrixVersion.txt?a=" + std::to_string(id.hash) +
-                                           "&b=1&c=" + (hostVersion == 40000 ? "40000" : "0") +
-                                           "&d=1&e=0&f=0&g=2&h=" + id.text + "&info=anonymizedData"},
-                  result.values("request"));
-    }
-}
-
-// Command 5, or a second command 4, destroys a checker whose request is pending: silently, recording
-// the check, so that the new checker finds it done.
-TEST(UpdateCommands, DestroyingACheckerWithAPendingRequestRecordsTheCheck) {
-    for (const bool again : {false, true}) {
-        SCOPED_TRACE(again ? "a second command 4" : "command 5");
-        PluginRun run;
-        run.answer = ServerAnswer::silence();
-        run.steps = [again](LoopbackUpdateServer& server, Folder) {
-            startCheck();
-            orvtest::waitUntil([&server] { return server.requests().size() == 1; }, 5000);
-            orvtest::report("pending", updateCheck->isRequestPending() ? "yes" : "no");
-            orvPlugin_run(again ? 4 : 5);
-            orvPlugin_run(6);
-            orvtest::processEventsFor(300);
-        };
-        const ScenarioResult result = runPlugin(run);
-        EXPECT_EQ("yes", result.value("pending"));
-        EXPECT_EQ("orv: 1\n" + kChecking, result.output);
-        EXPECT_EQ(1u, result.values("request").size());
-        orvtest::expectTimesAgo(result, 0, orvtest::secondsNow()); // no notice time
+                                           "&b=1&c=" + version + "&d=1&e=0&f=0&g=2&h=" + id.text +
+                                           "&info=anonymizedData"},
+                  requests);
+        orvtest::expectTimesAgo(result, 0, row.file == std::string("recorded") ? 0 : orvtest::secondsNow());
     }
 }
 
@@ -176,56 +167,49 @@ void waitForTheRequest(LoopbackUpdateServer& server, Folder) {
     orvtest::waitUntil([&server] { return server.requests().size() == 1; }, 5000);
 }
 
-// The working folder and what it holds belong to the unprivileged user the child becomes.
-bool actAsOwnerOfTheFolder(Folder folder) {
-    return orvtest::actAsUnprivilegedUser({folder, folder + "/kept.txt", folder + "/updtChck.dat"});
-}
-
 // Things break once the request is out. Nothing crashes, the check's result is printed exactly once,
 // and what was there before is still there.
 TEST(UpdateCommands, FaultsDuringACheck) {
-    const auto cut = [](ServerAnswer::Kind kind) { return ServerAnswer::cutMidBody(kBody, kind); };
-    const auto stopHalfway = [](LoopbackUpdateServer& server, Folder folder) {
-        waitForTheRequest(server, folder);
-        orvtest::processEventsFor(100);
-        server.stop();
-    };
+    using Kind = ServerAnswer::Kind;
+    const auto cut = [](Kind kind) { return ServerAnswer::cutMidBody(kBody, kind); };
     const struct {
         const char* name;
         ServerAnswer answer;
         std::function<void(LoopbackUpdateServer&, Folder)> fault;
-        std::string printed;
-        int maximumRequests;
-        std::string secondRound; ///< printed by a second round of commands 4, 6 and 5
-        bool recorded;           ///< the timestamp file holds this check, else the times from before
-        std::string kept;
-        bool timesOut; ///< the failure comes with the time-out, not before
+        bool fails;
+        bool timesOut;       ///< the failure comes with the time-out, not before
+        int maximumRequests; ///< Qt sends once more after a reset before anything was read
+        bool recorded;       ///< else the old times stay, and a second round's check is due again
+        std::string kept;    ///< the user's file, there before the check
         std::function<bool(Folder)> prepare = [](Folder) { return true; };
-        std::function<void(Folder)> repair = [](Folder) {};
     } rows[] = {
-        {"the server stops halfway through the body", cut(ServerAnswer::Kind::StallMidBody), stopHalfway,
-         kFailed, 1, "", true, kKeptBytes, false},
-        {"the server stalls halfway through the body", cut(ServerAnswer::Kind::StallMidBody),
-         waitForTheRequest, kFailed, 1, "", true, kKeptBytes, true},
-        {"the server closes the connection halfway through the body", cut(ServerAnswer::Kind::CloseMidBody),
-         waitForTheRequest, kFailed, 1, "", true, kKeptBytes, false},
-        // A reset that comes before the client has read anything discards the half sent; Qt then
-        // sends the request once more, as for any connection that ends before an answer.
-        {"the server resets the connection halfway through the body", cut(ServerAnswer::Kind::ResetMidBody),
-         waitForTheRequest, kFailed, 2, "", true, kKeptBytes, false},
+        {"the server stops halfway through the body", cut(Kind::StallMidBody),
+         [](LoopbackUpdateServer& server, Folder folder) {
+             waitForTheRequest(server, folder);
+             orvtest::processEventsFor(100);
+             server.stop();
+         },
+         true, false, 1, true, kKeptBytes},
+        // clang-format off
+        {"the server stalls halfway", cut(Kind::StallMidBody), waitForTheRequest, true, true, 1, true, kKeptBytes},
+        {"the server closes halfway", cut(Kind::CloseMidBody), waitForTheRequest, true, false, 1, true, kKeptBytes},
+        {"the server resets halfway", cut(Kind::ResetMidBody), waitForTheRequest, true, false, 2, true, kKeptBytes},
+        // clang-format on
         {"the folder is removed: the record makes it anew", ServerAnswer::withBody(kBody),
          [](LoopbackUpdateServer&, Folder folder) {
              QDir(QString::fromStdString(folder)).removeRecursively();
          },
-         kNotice + "\n", 1, "", true, "<unreadable>", false},
-        {"the folder turns read-only: the old times stay, so the next check is due again",
-         ServerAnswer::withBody(kBody),
+         false, false, 1, true, "<unreadable>"},
+        {"the folder turns read-only", ServerAnswer::withBody(kBody),
          [](LoopbackUpdateServer&, Folder folder) {
              chmod((folder + "/updtChck.dat").c_str(), 0444);
              chmod(folder.c_str(), 0555);
          },
-         kNotice + "\n", 1, kChecking + kNotice + "\n", false, kKeptBytes, false, actAsOwnerOfTheFolder,
-         [](Folder folder) { chmod(folder.c_str(), 0755); }},
+         false, false, 1, false, kKeptBytes,
+         // The folder and what it holds belong to the unprivileged user the child becomes.
+         [](Folder folder) {
+             return orvtest::actAsUnprivilegedUser({folder, folder + "/kept.txt", folder + "/updtChck.dat"});
+         }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -235,7 +219,7 @@ TEST(UpdateCommands, FaultsDuringACheck) {
             const float now = orvtest::secondsNow();
             return orvtest::writeTimesFile(now - 2 * kDay, now - 8 * kDay) && row.prepare(folder);
         };
-        run.repair = row.repair;
+        run.repair = [](Folder folder) { chmod(folder.c_str(), 0755); };
         run.steps = [&row](LoopbackUpdateServer& server, Folder folder) {
             startCheck();
             QElapsedTimer clock;
@@ -253,16 +237,17 @@ TEST(UpdateCommands, FaultsDuringACheck) {
         };
         const ScenarioResult result = runPlugin(run);
         ASSERT_EQ(0, result.run.exitCode);
-        EXPECT_EQ("orv: 1\n" + kChecking + row.printed + "-- second round --\n" + row.secondRound,
+        EXPECT_EQ("orv: 1\n" + kChecking + (row.fails ? kFailed : kNotice + "\n") + "-- second round --\n" +
+                      (row.recorded ? "" : kChecking + kNotice + "\n"),
                   result.output);
         const int elapsed = std::atoi(result.value("elapsed").c_str());
         EXPECT_EQ(row.timesOut, elapsed >= 1900) << elapsed;
         EXPECT_LT(elapsed, 6000);
-        EXPECT_EQ(row.printed == kFailed ? "" : kNotice, result.value("key 9"));
+        EXPECT_EQ(row.fails ? "" : kNotice, result.value("key 9"));
         const int requests = std::atoi(result.value("requests").c_str());
         EXPECT_GE(requests, 1);
         EXPECT_LE(requests, row.maximumRequests);
-        EXPECT_EQ(row.secondRound.empty() ? 0u : 1u, result.values("request").size());
+        EXPECT_EQ(row.recorded ? 0u : 1u, result.values("request").size());
         orvtest::expectTimesAgo(result, row.recorded ? 0 : 2 * kDay, row.recorded ? 0 : 8 * kDay);
         EXPECT_EQ(row.kept, result.value("kept"));
     }

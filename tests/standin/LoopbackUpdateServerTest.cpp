@@ -37,12 +37,16 @@ public:
         std::string ending = "open";
         orvtest::waitUntil(
             [&] {
+                if (ending != "open")
+                    return true; // a reset reads as a close once reported
                 char buffer[4096];
                 const ssize_t n = recv(_fd, buffer, sizeof(buffer), MSG_DONTWAIT);
                 if (n > 0)
                     received.append(buffer, static_cast<int>(n));
-                else if (n == 0 || errno == ECONNRESET)
-                    ending = n == 0 ? "closed" : "reset";
+                else if (n == 0)
+                    ending = "closed";
+                else if (errno == ECONNRESET)
+                    ending = "reset";
                 return ending != "open";
             },
             waitMs);

@@ -8,20 +8,17 @@
 
 namespace {
 
+// clang-format off
 const std::string kMaker = ORV_TEST_MAKER_WEB_ADDRESS;
 const std::string kChecking = "Checking for an updated Zembrix version...\n";
-const std::string kFailed = kChecking +
-                            "Failed checking whether this Zembrix version is up-to-date.\n"
-                            "Please visit " +
-                            kMaker + " to verify\nthat you are running the last Zembrix version.\n";
+const std::string kFailed = kChecking + "Failed checking whether this Zembrix version is up-to-date.\nPlease "
+                                        "visit " + kMaker + " to verify\nthat you are running the last Zembrix version.\n";
 const std::string kClosing = "\n\nPlease visit " + kMaker + " to download the last Zembrix version.";
-const std::string kNewVersion =
-    "A new Zembrix version is available for download: Zembrix V4.1.0\n\nMain changes "
-    "in that version:\nFaster scene loading\nA new model browser" +
-    kClosing;
+const std::string kNewVersion = "A new Zembrix version is available for download: Zembrix V4.1.0\n\nMain changes in "
+                                "that version:\nFaster scene loading\nA new model browser" + kClosing;
 const std::string kBugFix = "A bug fix Zembrix version is available for download: Zembrix V4.0.0 rev2\n\n"
-                            "Revisions:\nrev2 fixes a crash when a scene is closed" +
-                            kClosing;
+                            "Revisions:\nrev2 fixes a crash when a scene is closed" + kClosing;
+// clang-format on
 const std::string kCheckHeading = "== Update check ==\n";
 const std::string kKeyHeading = "\n== Update notice for the host (key 9) ==\n";
 
@@ -48,27 +45,23 @@ TEST(StandinUpdateRun, EachReplyAndOption) {
     const QString refusing = QString("http://127.0.0.1:%1").arg(probe.serverPort());
     probe.close();
     const std::string received = "\nkey 9 again: \"\"\nThe loopback update server received ";
+    const std::string upToDate = kChecking + "This Zembrix version is up-to-date.\n";
     const struct {
         QStringList arguments;
         std::string output; ///< from the update check's heading on, up to its length
     } rows[] = {
-        {{"--reply", "new-version"},
-         kChecking + kNewVersion + "\n" + kKeyHeading + kNewVersion + received + "1"},
-        {{"--reply", "redirect"},
-         kChecking + kNewVersion + "\n" + kKeyHeading + kNewVersion + received + "2"},
+        // clang-format off
+        {{"--reply", "new-version"}, kChecking + kNewVersion + "\n" + kKeyHeading + kNewVersion + received + "1"},
+        {{"--reply", "redirect"}, kChecking + kNewVersion + "\n" + kKeyHeading + kNewVersion + received + "2"},
         {{"--reply", "bug-fix"}, kChecking + kBugFix + "\n" + kKeyHeading + kBugFix + received + "1"},
-        {{"--reply", "up-to-date"},
-         kChecking + "This Zembrix version is up-to-date.\n" + kKeyHeading + received +
-             "1 request(s)\n"
-             "/lastZembrixVersion.txt?a="},
+        {{"--reply", "up-to-date"}, upToDate + kKeyHeading + received + "1 request(s)\n  GET /lastZembrixVersion.txt?a="},
         {{"--reply", "http-error"}, kFailed + kKeyHeading + received + "1"},
         {{"--reply", "silence"}, kFailed + kKeyHeading + received + "1"},
-        {{"--reply", "file:" + replyFile.fileName()},
-         kChecking +
-             "A bug fix Zembrix version is available for download: Zembrix V4.0.0 rev7\n\nRevisions:\n"
-             "rev7 from a file"},
+        {{"--reply", "file:" + replyFile.fileName()}, kChecking + "A bug fix Zembrix version is available for "
+                                                      "download: Zembrix V4.0.0 rev7\n\nRevisions:\nrev7 from a file"},
         {{"--update-server", refusing}, kFailed + kKeyHeading + "\nkey 9 again: \"\"\nPlugin ended.\n"},
         {{"--edition", "custom"}, kKeyHeading + received + "0 request(s)\nPlugin ended.\n"},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(" ").toStdString());
