@@ -13,7 +13,9 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 
@@ -45,18 +47,12 @@ void waitForCheck() {
     orvtest::waitUntil([] { return updateCheck == nullptr || !updateCheck->isRequestPending(); }, 10000);
 }
 
-void startCheck() {
-    orvPlugin_run(4);
-    orvPlugin_run(6);
-}
-
 struct PluginRun {
     int edition = 1;
     int hostVersion = 40000;
     ServerAnswer answer = ServerAnswer::withBody(kBody);
     std::function<bool(Folder)> prepare = [](Folder) { return true; };
     std::function<void(LoopbackUpdateServer&, Folder)> steps;
-    std::function<void(Folder)> repair = [](Folder) {}; ///< puts the folder back for the clean-up
 };
 
 // The child: a loopback server answering as told, the plugin initialised, the steps, command 5; then
@@ -79,38 +75,70 @@ ScenarioResult runPlugin(const PluginRun& run) {
         orvtest::reportRequests(server);
         orvtest::report("file", orvtest::fileBytes(folder + "/updtChck.dat"));
         orvtest::report("kept", orvtest::fileBytes(folder + "/kept.txt"));
-        run.repair(folder);
+        chmod(folder.c_str(), 0755); // for the clean-up
         return 0;
     });
 }
 
 // Runs the host's commands as a script: a digit is that command, 'k' reports key 9, 'c' whether there
 // is a checker, 'w' waits for the check, 'p' waits until the server has the request and reports
-// whether it is pending, 's' lets events run for 300 ms.
-void runScript(LoopbackUpdateServer& server, const std::string& script) {
+// whether it is pending, 's' lets events run for 300 ms and 'S' past the time-out, 'e' reports the
+// time since the last command 6, 'q' reports and forgets the requests so far. The faults: 'x' stops
+// the server, 'd' removes the working folder, 'o' makes it read-only.
+void runScript(LoopbackUpdateServer& server, Folder folder, const std::string& script) {
+    QElapsedTimer clock;
     for (const char step : script) {
         if (step >= '0' && step <= '9')
             orvPlugin_run(step - '0');
+        if (step == '6')
+            clock.start();
         else if (step == 'k')
             orvtest::report("key 9", key9());
         else if (step == 'c')
             orvtest::report("checker", updateCheck != nullptr ? "made" : "none");
         else if (step == 'w')
             waitForCheck();
-        else if (step == 's')
-            orvtest::processEventsFor(300);
+        else if (step == 's' || step == 'S')
+            orvtest::processEventsFor(step == 's' ? 300 : 2300);
         else if (step == 'p' && orvtest::waitUntil([&] { return server.requests().size() == 1; }, 5000))
             orvtest::report("pending", updateCheck->isRequestPending() ? "yes" : "no");
+        else if (step == 'e')
+            orvtest::report("elapsed", std::to_string(clock.elapsed()));
+        else if (step == 'q')
+            orvtest::report("first requests", std::to_string(server.takeRequests().size()));
+        else if (step == 'x')
+            server.stop();
+        else if (step == 'd')
+            QDir(QString::fromStdString(folder)).removeRecursively();
+        else if (step == 'o')
+            chmod((folder + "/updtChck.dat").c_str(), 0444), chmod(folder.c_str(), 0555);
     }
 }
 
+// The old times: a check two days ago, a notice eight days ago.
+bool oldTimes(Folder) {
+    const float now = orvtest::secondsNow();
+    return orvtest::writeTimesFile(now - 2 * kDay, now - 8 * kDay);
+}
+
+// The folder and what it holds belong to the unprivileged user the child becomes.
+bool oldTimesOwned(Folder folder) {
+    return oldTimes(folder) &&
+           orvtest::actAsUnprivilegedUser({folder, folder + "/kept.txt", folder + "/updtChck.dat"});
+}
+
+// Each script ends with command 5. Faults strike once the request is out: nothing crashes, the
+// check's result is printed once, and what was there before is still there.
 TEST(UpdateCommands, CommandScripts) {
     const orv::InstallationId id = orv::currentInstallationId();
     const std::string fresh =
         "A new Zembrix version is available for download: Zembrix V4.0.0\n\nMain changes in that version:\n" +
         kClosing;
+    const std::string notice = kChecking + kNotice + "\n";
+    const auto cut = [](ServerAnswer::Kind kind) { return ServerAnswer::cutMidBody(kBody, kind); };
     const ServerAnswer silence = ServerAnswer::silence();
     const ServerAnswer body = ServerAnswer::withBody(kBody);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
         const char* name;
         int edition;
@@ -119,21 +147,38 @@ TEST(UpdateCommands, CommandScripts) {
         std::string script;
         std::string printed; ///< after the plugin's first line
         std::vector<std::string> key9;
-        const char* file; ///< "none", "recorded" (both times now) or "checked" (no notice time)
+        float checkAgo; ///< in the timestamp file afterwards; NaN: no file
+        float displayAgo;
+        std::string kept = kKeptBytes; ///< the user's file, there before
+        int firstRequests = 1;         ///< by 'q'; Qt sends once more after a reset before anything was read
+        const char* timing = "";       ///< "in time" or "timed out": when 'e' reported
+        std::function<bool(Folder)> prepare = oldTimes;
     } rows[] = {
-        {"the custom edition never makes a checker", -1, 40000, body, "4c6sk", "", {""}, "none"},
-        {"command 6 before command 4 does nothing", 1, 40000, body, "c6sk", "", {""}, "none"},
-        {"command 6 after command 5 twice does nothing", 1, 40000, body, "455c6sk", "", {""}, "none"},
         // clang-format off
-        {"key 9 hands a notice out once", 1, 40000, body, "4k6wkk", kChecking + kNotice + "\n",
-         {"", kNotice, ""}, "recorded"},
-        {"a host of another version is taken as version 0", 1, 40100, body, "46wk", kChecking + fresh + "\n",
-         {fresh}, "recorded"},
-        // clang-format on
+        {"the custom edition never makes a checker", -1, 40000, body, "4c6sk", "", {""}, nan, nan},
+        {"command 6 before command 4 does nothing", 1, 40000, body, "c6sk", "", {""}, nan, nan},
+        {"command 6 after command 5 twice does nothing", 1, 40000, body, "455c6sk", "", {""}, nan, nan},
+        {"key 9 hands a notice out once", 1, 40000, body, "4k6wkk", notice, {"", kNotice, ""}, 0, 0},
+        {"a host of another version is taken as version 0", 1, 40100, body, "46wk",
+         "Error: mismatch with simExtOrv plugin.\n" + kChecking + fresh + "\n",
+         {fresh}, 0, 0},
         // Destroying a checker whose request is pending is silent and records the check, so that a
         // new checker finds it done.
-        {"command 5 while a request is pending", 1, 40000, silence, "46p56s", kChecking, {}, "checked"},
-        {"command 4 while a request is pending", 1, 40000, silence, "46p46s", kChecking, {}, "checked"},
+        {"command 5 while a request is pending", 1, 40000, silence, "46p56s", kChecking, {}, 0, nan},
+        {"command 4 while a request is pending", 1, 40000, silence, "46p46s", kChecking, {}, 0, nan},
+        {"the server stops halfway", 1, 40000, cut(ServerAnswer::Kind::StallMidBody), "46pxweSkq46w",
+         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 1, "in time"},
+        {"the server stalls halfway", 1, 40000, cut(ServerAnswer::Kind::StallMidBody), "46weSkq46w",
+         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 1, "timed out"},
+        {"the server closes halfway", 1, 40000, cut(ServerAnswer::Kind::CloseMidBody), "46weSkq46w",
+         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 1, "in time"},
+        {"the server resets halfway", 1, 40000, cut(ServerAnswer::Kind::ResetMidBody), "46weSkq46w",
+         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 2, "in time"},
+        {"the folder is removed: the record makes it anew", 1, 40000, body, "46dweSkq46w", notice, {kNotice},
+         0, 0, "<unreadable>"},
+        {"the folder turns read-only: the next check is due again", 1, 40000, body, "46oweSkq46w",
+         notice + notice, {kNotice}, 2 * kDay, 8 * kDay, kKeptBytes, 1, "", oldTimesOwned},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -141,115 +186,40 @@ TEST(UpdateCommands, CommandScripts) {
         run.edition = row.edition;
         run.hostVersion = row.hostVersion;
         run.answer = row.answer;
-        run.steps = [&row](LoopbackUpdateServer& server, Folder) { runScript(server, row.script); };
+        run.prepare = row.script.find('q') != std::string::npos ? row.prepare : [](Folder) { return true; };
+        run.steps = [&row](LoopbackUpdateServer& server, Folder folder) {
+            runScript(server, folder, row.script);
+        };
         const ScenarioResult result = runPlugin(run);
         EXPECT_EQ(0, result.run.exitCode);
         EXPECT_EQ("orv: 1\n" + row.printed, result.output);
         EXPECT_EQ(row.key9, result.values("key 9"));
         EXPECT_EQ(row.printed.empty() ? "none" : "<none>", result.value("checker"));
-        EXPECT_EQ(row.answer.kind == ServerAnswer::Kind::Silence ? "yes" : "<none>", result.value("pending"));
+        EXPECT_EQ(row.script.find('p') != std::string::npos ? "yes" : "<none>", result.value("pending"));
+        EXPECT_EQ(row.kept, result.value("kept"));
+        const int elapsed = std::atoi(result.value("elapsed").c_str());
+        if (*row.timing != '\0') {
+            EXPECT_EQ(row.timing == std::string("timed out"), elapsed >= 1900) << elapsed;
+            EXPECT_LT(elapsed, 6000);
+        }
+        const bool faulted = row.script.find('q') != std::string::npos;
+        if (faulted) {
+            const int first = std::atoi(result.value("first requests").c_str());
+            EXPECT_GE(first, 1);
+            EXPECT_LE(first, row.firstRequests);
+        }
         const std::vector<std::string> requests = result.values("request");
-        if (row.file == std::string("none")) {
+        if (std::isnan(row.checkAgo)) {
             EXPECT_TRUE(requests.empty());
             EXPECT_EQ("<unreadable>", result.value("file"));
             continue;
         }
-        const std::string version = row.hostVersion == 40000 ? "40000" : "0";
-        EXPECT_EQ(std::vector<std::string>{"/lastZembrixVersion.txt?a=" + std::to_string(id.hash) +
-                                           "&b=1&c=" + version + "&d=1&e=0&f=0&g=2&h=" + id.text +
-                                           "&info=anonymizedData"},
-                  requests);
-        orvtest::expectTimesAgo(result, 0, row.file == std::string("recorded") ? 0 : orvtest::secondsNow());
-    }
-}
-
-void waitForTheRequest(LoopbackUpdateServer& server, Folder) {
-    orvtest::waitUntil([&server] { return server.requests().size() == 1; }, 5000);
-}
-
-// Things break once the request is out. Nothing crashes, the check's result is printed exactly once,
-// and what was there before is still there.
-TEST(UpdateCommands, FaultsDuringACheck) {
-    using Kind = ServerAnswer::Kind;
-    const auto cut = [](Kind kind) { return ServerAnswer::cutMidBody(kBody, kind); };
-    const struct {
-        const char* name;
-        ServerAnswer answer;
-        std::function<void(LoopbackUpdateServer&, Folder)> fault;
-        bool fails;
-        bool timesOut;       ///< the failure comes with the time-out, not before
-        int maximumRequests; ///< Qt sends once more after a reset before anything was read
-        bool recorded;       ///< else the old times stay, and a second round's check is due again
-        std::string kept;    ///< the user's file, there before the check
-        std::function<bool(Folder)> prepare = [](Folder) { return true; };
-    } rows[] = {
-        {"the server stops halfway through the body", cut(Kind::StallMidBody),
-         [](LoopbackUpdateServer& server, Folder folder) {
-             waitForTheRequest(server, folder);
-             orvtest::processEventsFor(100);
-             server.stop();
-         },
-         true, false, 1, true, kKeptBytes},
-        // clang-format off
-        {"the server stalls halfway", cut(Kind::StallMidBody), waitForTheRequest, true, true, 1, true, kKeptBytes},
-        {"the server closes halfway", cut(Kind::CloseMidBody), waitForTheRequest, true, false, 1, true, kKeptBytes},
-        {"the server resets halfway", cut(Kind::ResetMidBody), waitForTheRequest, true, false, 2, true, kKeptBytes},
-        // clang-format on
-        {"the folder is removed: the record makes it anew", ServerAnswer::withBody(kBody),
-         [](LoopbackUpdateServer&, Folder folder) {
-             QDir(QString::fromStdString(folder)).removeRecursively();
-         },
-         false, false, 1, true, "<unreadable>"},
-        {"the folder turns read-only", ServerAnswer::withBody(kBody),
-         [](LoopbackUpdateServer&, Folder folder) {
-             chmod((folder + "/updtChck.dat").c_str(), 0444);
-             chmod(folder.c_str(), 0555);
-         },
-         false, false, 1, false, kKeptBytes,
-         // The folder and what it holds belong to the unprivileged user the child becomes.
-         [](Folder folder) {
-             return orvtest::actAsUnprivilegedUser({folder, folder + "/kept.txt", folder + "/updtChck.dat"});
-         }},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        PluginRun run;
-        run.answer = row.answer;
-        run.prepare = [&row](Folder folder) {
-            const float now = orvtest::secondsNow();
-            return orvtest::writeTimesFile(now - 2 * kDay, now - 8 * kDay) && row.prepare(folder);
-        };
-        run.repair = [](Folder folder) { chmod(folder.c_str(), 0755); };
-        run.steps = [&row](LoopbackUpdateServer& server, Folder folder) {
-            startCheck();
-            QElapsedTimer clock;
-            clock.start();
-            row.fault(server, folder);
-            waitForCheck();
-            orvtest::report("elapsed", std::to_string(clock.elapsed()));
-            orvtest::processEventsFor(2300); // past the time-out: nothing is printed twice
-            orvtest::report("key 9", key9());
-            orvPlugin_run(5);
-            orvtest::report("requests", std::to_string(server.takeRequests().size()));
-            std::printf("-- second round --\n");
-            startCheck();
-            waitForCheck();
-        };
-        const ScenarioResult result = runPlugin(run);
-        ASSERT_EQ(0, result.run.exitCode);
-        EXPECT_EQ("orv: 1\n" + kChecking + (row.fails ? kFailed : kNotice + "\n") + "-- second round --\n" +
-                      (row.recorded ? "" : kChecking + kNotice + "\n"),
-                  result.output);
-        const int elapsed = std::atoi(result.value("elapsed").c_str());
-        EXPECT_EQ(row.timesOut, elapsed >= 1900) << elapsed;
-        EXPECT_LT(elapsed, 6000);
-        EXPECT_EQ(row.fails ? "" : kNotice, result.value("key 9"));
-        const int requests = std::atoi(result.value("requests").c_str());
-        EXPECT_GE(requests, 1);
-        EXPECT_LE(requests, row.maximumRequests);
-        EXPECT_EQ(row.recorded ? 0u : 1u, result.values("request").size());
-        orvtest::expectTimesAgo(result, row.recorded ? 0 : 2 * kDay, row.recorded ? 0 : 8 * kDay);
-        EXPECT_EQ(row.kept, result.value("kept"));
+        const std::string target = "/lastZembrixVersion.txt?a=" + std::to_string(id.hash) +
+                                   "&b=1&c=" + (row.hostVersion == 40000 ? "40000" : "0") +
+                                   "&d=1&e=0&f=0&g=2&h=" + id.text + "&info=anonymizedData";
+        EXPECT_EQ(std::vector<std::string>(faulted && row.checkAgo == 0 ? 0 : 1, target), requests);
+        orvtest::expectTimesAgo(result, row.checkAgo,
+                                std::isnan(row.displayAgo) ? orvtest::secondsNow() : row.displayAgo);
     }
 }
 

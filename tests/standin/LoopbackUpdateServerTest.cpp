@@ -24,12 +24,10 @@ public:
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected = ::connect(_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+        ::connect(_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
         ::send(_fd, request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL);
     }
     ~RawClient() { close(_fd); }
-    RawClient(const RawClient&) = delete;
-    RawClient& operator=(const RawClient&) = delete;
 
     /// Reads while the server's event loop runs, until the connection ends or waitMs passes: "reset",
     /// "closed" or "open".
@@ -53,7 +51,6 @@ public:
         return ending;
     }
 
-    bool connected = false;
     QByteArray received;
 
 private:
@@ -64,27 +61,25 @@ const QByteArray kGet = "GET /a.txt?x=1&y=2 HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-
 
 TEST(LoopbackUpdateServer, AnswersExactlyAsToldAndRecordsTheRequest) {
     const QByteArray plain = "Content-Type: text/plain\r\nConnection: close\r\nContent-Length: ";
+    const QByteArray half = "HTTP/1.1 200 OK\r\n" + plain + "10\r\n\r\n01234";
     const struct {
         const char* name;
         ServerAnswer answer;
         QByteArray expected;
         std::string ending;
     } rows[] = {
-        {"body", ServerAnswer::withBody("last: 1\n"), "HTTP/1.1 200 OK\r\n" + plain + "8\r\n\r\nlast: 1\n",
-         "closed"},
-        {"status", ServerAnswer::withStatus(503, "busy"),
-         "HTTP/1.1 503 Service Unavailable\r\n" + plain + "4\r\n\r\nbusy", "closed"},
-        {"redirect", ServerAnswer::redirectTo("http://127.0.0.1:9/x", 301),
-         "HTTP/1.1 301 Moved Permanently\r\n" + plain + "0\r\nLocation: http://127.0.0.1:9/x\r\n\r\n",
-         "closed"},
+        // clang-format off
+        {"body", ServerAnswer::withBody("last: 1\n"), "HTTP/1.1 200 OK\r\n" + plain + "8\r\n\r\nlast: 1\n", "closed"},
+        {"status", ServerAnswer::withStatus(503, "busy"), "HTTP/1.1 503 Service Unavailable\r\n" + plain +
+                                                          "4\r\n\r\nbusy", "closed"},
+        {"redirect", ServerAnswer::redirectTo("http://127.0.0.1:9/x", 301), "HTTP/1.1 301 Moved Permanently\r\n" +
+                                     plain + "0\r\nLocation: http://127.0.0.1:9/x\r\n\r\n", "closed"},
         {"closed connection", ServerAnswer::closeConnection(), "", "closed"},
         {"silence", ServerAnswer::silence(), "", "open"},
-        {"stall mid-body", ServerAnswer::cutMidBody("0123456789", ServerAnswer::Kind::StallMidBody),
-         "HTTP/1.1 200 OK\r\n" + plain + "10\r\n\r\n01234", "open"},
-        {"close mid-body", ServerAnswer::cutMidBody("0123456789", ServerAnswer::Kind::CloseMidBody),
-         "HTTP/1.1 200 OK\r\n" + plain + "10\r\n\r\n01234", "closed"},
-        {"reset mid-body", ServerAnswer::cutMidBody("0123456789", ServerAnswer::Kind::ResetMidBody),
-         "HTTP/1.1 200 OK\r\n" + plain + "10\r\n\r\n01234", "reset"},
+        {"stall mid-body", ServerAnswer::cutMidBody("0123456789", ServerAnswer::Kind::StallMidBody), half, "open"},
+        {"close mid-body", ServerAnswer::cutMidBody("0123456789", ServerAnswer::Kind::CloseMidBody), half, "closed"},
+        {"reset mid-body", ServerAnswer::cutMidBody("0123456789", ServerAnswer::Kind::ResetMidBody), half, "reset"},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -100,26 +95,12 @@ TEST(LoopbackUpdateServer, AnswersExactlyAsToldAndRecordsTheRequest) {
         const auto requests = server.takeRequests();
         ASSERT_EQ(1u, requests.size());
         EXPECT_TRUE(server.requests().empty());
-        EXPECT_EQ("GET", requests[0].method);
-        EXPECT_EQ("/a.txt?x=1&y=2", requests[0].target);
-        EXPECT_EQ("/a.txt", requests[0].path);
-        EXPECT_EQ("x=1&y=2", requests[0].query);
+        const auto& got = requests[0];
+        EXPECT_EQ("GET /a.txt?x=1&y=2 /a.txt x=1&y=2",
+                  got.method + " " + got.target + " " + got.path + " " + got.query);
         EXPECT_EQ((QList<QPair<QByteArray, QByteArray>>{{"Host", "127.0.0.1"}, {"User-Agent", "test"}}),
-                  requests[0].headers);
+                  got.headers);
     }
-}
-
-TEST(LoopbackUpdateServer, EndlessBodyKeepsComingWithoutALength) {
-    LoopbackUpdateServer server;
-    std::string error;
-    ASSERT_TRUE(server.listen(error)) << error;
-    server.setDefaultAnswer(ServerAnswer::endlessBody());
-    RawClient client(server.port(), kGet);
-    orvtest::waitUntil([&] { return client.readUntilEnd(10) != "open" || client.received.size() > 3 << 20; },
-                       20000);
-    EXPECT_GT(client.received.size(), 3 << 20);
-    EXPECT_TRUE(client.received.startsWith("HTTP/1.1 200 OK\r\n"));
-    EXPECT_EQ(-1, client.received.left(1000).indexOf("Content-Length"));
 }
 
 TEST(LoopbackUpdateServer, RefusesMalformedOversizedOrUnknownRequests) {
@@ -136,21 +117,6 @@ TEST(LoopbackUpdateServer, RefusesMalformedOversizedOrUnknownRequests) {
     RawClient unknown(server.port(), "HEAD /other HTTP/1.1\r\nHost: here\r\n\r\n");
     unknown.readUntilEnd(3000);
     EXPECT_TRUE(unknown.received.startsWith("HTTP/1.1 404 Not Found\r\n")) << unknown.received.toStdString();
-}
-
-TEST(LoopbackUpdateServer, StoppingDropsOpenConnectionsAndRefusesNewOnes) {
-    LoopbackUpdateServer server;
-    std::string error;
-    ASSERT_TRUE(server.listen(error)) << error;
-    const quint16 port = server.port();
-    server.setDefaultAnswer(ServerAnswer::silence());
-    RawClient waiting(port, kGet);
-    ASSERT_TRUE(orvtest::waitUntil([&] { return server.requests().size() == 1; }, 3000));
-    server.stop();
-    EXPECT_NE("open", waiting.readUntilEnd(1000));
-    EXPECT_EQ("", waiting.received.toStdString());
-    EXPECT_EQ(0, server.port());
-    EXPECT_FALSE(RawClient(port, "").connected);
 }
 
 } // namespace

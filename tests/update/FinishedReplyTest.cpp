@@ -57,6 +57,7 @@ TEST(FinishedReply, OnlyAWholeAnswerCounts) {
         QByteArray body;
         bool whole;
     } rows[] = {
+        // clang-format off
         {"the announced length", QNetworkReply::NoError, 200, QUrl(), 29, body, true},
         {"no length announced", QNetworkReply::NoError, 200, QUrl(), none, body, true},
         {"exactly the accepted size", QNetworkReply::NoError, 200, QUrl(), none, oneMiB, true},
@@ -68,6 +69,7 @@ TEST(FinishedReply, OnlyAWholeAnswerCounts) {
         {"a redirect target left", QNetworkReply::NoError, 301, QUrl("/moved"), 0, "", false},
         {"a final status of 304", QNetworkReply::NoError, 304, QUrl(), none, "", false},
         {"a final status of 300 with a body", QNetworkReply::NoError, 300, QUrl(), 29, body, false},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -17,16 +17,13 @@ TEST(UpdateReply, ParsesLastRevisionAndChangeLines) {
         std::string revisions;
         std::string changes;
     } rows[] = {
-        {"any order, blanks, empty lines and CR LF",
-         "change   new dialog  \r\n\r\nrev3   spaced  \r\nlast: 40200 rev5\r\n  indented\r\nchange: more\n",
-         40200, 5, "rev3   spaced  ", "new dialog\nmore"},
-        {"a later last line overwrites an earlier one", "last: 40100 rev2\nlast: 40300 rev1\n", 40300, 1, "",
-         ""},
-        {"malformed numbers keep what earlier lines set", "last: 40100 rev2\nlast: 4x100 revision\n", 40100,
-         2, "", ""},
+        // clang-format off
+        {"any order, blanks, empty lines and CR LF", "change   new dialog  \r\n\r\nrev3   spaced  \r\n"
+         "last: 40200 rev5\r\n  indented\r\nchange: more\n", 40200, 5, "rev3   spaced  ", "new dialog\nmore"},
+        {"a later last line overwrites an earlier one", "last: 40100 rev2\nlast: 40300 rev1\n", 40300, 1, "", ""},
+        {"malformed numbers keep what earlier lines set", "last: 40100 rev2\nlast: 4x100 revision\n", 40100, 2, "", ""},
         {"a doubled blank before the revision leaves it out", "last: 40100  rev2\n", 40100, 0, "", ""},
-        {"the revision word loses three characters whatever they are", "last: 40100 abc7\n", 40100, 7, "",
-         ""},
+        {"the revision word loses three characters whatever they are", "last: 40100 abc7\n", 40100, 7, "", ""},
         {"a doubled blank after last: shifts the words", "last:  40100 rev2\n", 0, 0, "", ""},
         {"the keyword is case sensitive", "LAST: 40100 rev2\nRev1 x\nChange y\n", 0, 0, "", ""},
         {"a revision word alone keeps its blank", "rev9\n", 0, 0, "rev9 ", ""},
@@ -36,6 +33,7 @@ TEST(UpdateReply, ParsesLastRevisionAndChangeLines) {
         {"control characters are dropped", "rev2 \x1b[2J\x07\0b\t t\x7f\nchange \x1b]0;t\x07 x \x08\n"s, 0, 0,
          "rev2 [2Jb\t t", "]0;t x"},
         {"a control character makes a keyword unknown", "\x1blast: 40100 rev2\n\x01rev1 x\n", 0, 0, "", ""},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -49,15 +47,15 @@ TEST(UpdateReply, ParsesLastRevisionAndChangeLines) {
 
 // Long replies are read piecewise; no line may be split or lost, wherever its end falls.
 TEST(UpdateReply, LongRepliesKeepEveryLineWhole) {
-    for (const char* lineEnd : {"\n", "\r\n", "\r"}) {
+    for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
         for (int shift = 0; shift < 3; ++shift) {
             SCOPED_TRACE(std::to_string(shift) + " end " + std::to_string(lineEnd[0]));
             std::string body = std::string(4094 + shift, '%') + lineEnd;
             std::string expected;
             for (int i = 0; i < 300; ++i) {
-                const std::string line = "rev" + std::to_string(i) + " " + std::string(i % 37, 'a');
-                body += line + lineEnd;
-                expected += (i > 0 ? "\n" : "") + line;
+                body += "rev" + std::to_string(i) + " " + std::string(i % 37, 'a') + lineEnd;
+                expected +=
+                    (i > 0 ? "\n" : "") + ("rev" + std::to_string(i) + " " + std::string(i % 37, 'a'));
             }
             EXPECT_EQ(expected, orv::parseUpdateReply(body + "last: 40100 rev299").revisions);
         }
@@ -87,21 +85,16 @@ TEST(UpdateReply, ComposesTheNoticeForWhatIsNewer) {
         int revision;
         std::string notice;
     } rows[] = {
-        {"a newer revision", kBugFix, 40100, 1,
-         bugFix + "4.1.0 rev2\n\nRevisions:\nrev1 a\nrev2 b" + closing},
+        // clang-format off
+        {"a newer revision", kBugFix, 40100, 1, bugFix + "4.1.0 rev2\n\nRevisions:\nrev1 a\nrev2 b" + closing},
         {"the running revision", kBugFix, 40100, 2, ""},
-        {"a newer version, whatever the revisions",
-         {123456, 0, "rev1 x", "faster\nsmaller"},
-         40100,
-         9,
+        {"a newer version, whatever the revisions", {123456, 0, "rev1 x", "faster\nsmaller"}, 40100, 9,
          newVersion + "12.34.56\n\nMain changes in that version:\nfaster\nsmaller" + closing},
-        {"a newer version without changes",
-         {40101, 0, "", ""},
-         40100,
-         0,
+        {"a newer version without changes", {40101, 0, "", ""}, 40100, 0,
          newVersion + "4.1.1\n\nMain changes in that version:\n" + closing},
         {"an older version", {40000, 9, "rev9 x", "y"}, 40100, 1, ""},
         {"a revision of version 0", {0, 1, "", ""}, 0, 0, bugFix + "0.0.0 rev1\n\nRevisions:\n" + closing},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

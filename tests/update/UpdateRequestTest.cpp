@@ -14,17 +14,15 @@ TEST(UpdateRequest, UrlCarriesTheQueryKeysInOrder) {
         orv::UpdateQuery query;
         const char* queryText;
     } rows[] = {
-        {"a known identifier",
-         {123, 1, 40100, 2, false, false, "ABC"},
+        // clang-format off
+        {"a known identifier", {123, 1, 40100, 2, false, false, "ABC"},
          "a=123&b=1&c=40100&d=2&e=0&f=0&g=2&h=ABC&info=anonymizedData"},
         {"the largest hash, negative numbers and both flags",
-         {std::numeric_limits<std::uint64_t>::max(), -1, -40000, -2147483647 - 1, true, true,
-          "0123456789ABCDEF"},
-         "a=18446744073709551615&b=-1&c=-40000&d=-2147483648&e=1&f=1&g=2&h=0123456789ABCDEF&info="
-         "anonymizedData"},
-        {"one flag, an identifier not escaped",
-         {7, 1, 40000, 1, true, false, "a b&c"},
+         {std::numeric_limits<std::uint64_t>::max(), -1, -40000, -2147483647 - 1, true, true, "0123456789ABCDEF"},
+         "a=18446744073709551615&b=-1&c=-40000&d=-2147483648&e=1&f=1&g=2&h=0123456789ABCDEF&info=anonymizedData"},
+        {"one flag, an identifier not escaped", {7, 1, 40000, 1, true, false, "a b&c"},
          "a=7&b=1&c=40000&d=1&e=1&f=0&g=2&h=a b&c&info=anonymizedData"},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -14,7 +14,9 @@ using namespace std::string_literals;
 
 TEST(UpdateTimesFile, WritesEightLittleEndianBytesAndReadsThemBack) {
     QTemporaryDir folder;
-    const std::string path = folder.filePath("one/two/updtChck.dat").toStdString();
+    const std::string path = folder.filePath("one/two/updtChck.dat").toStdString(); // folders made
+    const float denormMin = std::numeric_limits<float>::denorm_min();
+    const float max = std::numeric_limits<float>::max();
     const struct {
         float lastCheck;
         float lastDisplay;
@@ -22,24 +24,23 @@ TEST(UpdateTimesFile, WritesEightLittleEndianBytesAndReadsThemBack) {
     } rows[] = {
         {1700000000.0f, 0.0f, "\xE2\xA7\xCA\x4E\0\0\0\0"s},
         {-2.0f, 1.0f, "\0\0\0\xC0\0\0\x80\x3F"s},
-        {std::numeric_limits<float>::denorm_min(), std::numeric_limits<float>::max(),
-         "\1\0\0\0\xFF\xFF\x7F\x7F"s},
+        {denormMin, max, "\1\0\0\0\xFF\xFF\x7F\x7F"s},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.lastCheck);
-        ASSERT_TRUE(orv::writeUpdateTimes(path, row.lastCheck, row.lastDisplay)); // missing folders made
+        ASSERT_TRUE(orv::writeUpdateTimes(path, row.lastCheck, row.lastDisplay));
         EXPECT_EQ(row.bytes, orvtest::fileBytes(path));
-        float lastCheck = 7.0f;
-        float lastDisplay = 7.0f;
-        ASSERT_TRUE(orv::readUpdateTimes(path, lastCheck, lastDisplay));
-        EXPECT_EQ(row.lastCheck, lastCheck);
-        EXPECT_EQ(row.lastDisplay, lastDisplay);
+        float times[2] = {7.0f, 7.0f};
+        ASSERT_TRUE(orv::readUpdateTimes(path, times[0], times[1]));
+        EXPECT_EQ(row.lastCheck, times[0]);
+        EXPECT_EQ(row.lastDisplay, times[1]);
     }
     ASSERT_TRUE(orvtest::writeFileBytes(path, "a much longer file than eight bytes"));
     ASSERT_TRUE(orv::writeUpdateTimes(path, 0.0f, 0.0f));
     EXPECT_EQ("\0\0\0\0\0\0\0\0"s, orvtest::fileBytes(path));
 }
 
+// Where a folder stands, or a file stands for a folder of the path, nothing can be written either.
 TEST(UpdateTimesFile, AnythingButEightBytesOfFiniteTimesReadsAsAFailureWithZeroTimes) {
     const struct {
         const char* name;
@@ -56,23 +57,15 @@ TEST(UpdateTimesFile, AnythingButEightBytesOfFiniteTimesReadsAsAFailureWithZeroT
         SCOPED_TRACE(row.name);
         QTemporaryDir folder;
         const std::string path = folder.filePath("updtChck.dat").toStdString();
-        const bool made = row.bytes == "<folder>" ? QDir().mkpath(QString::fromStdString(path))
-                          : row.bytes == "<none>" ? true
-                                                  : orvtest::writeFileBytes(path, row.bytes);
-        ASSERT_TRUE(made);
-        float lastCheck = 5.0f;
-        float lastDisplay = 5.0f;
-        EXPECT_FALSE(orv::readUpdateTimes(path, lastCheck, lastDisplay));
-        EXPECT_EQ(0.0f, lastCheck);
-        EXPECT_EQ(0.0f, lastDisplay);
-        // Where a folder stands, or where a file stands in for a folder of the path, nothing is written.
-        if (row.bytes == "<folder>") {
-            EXPECT_FALSE(orv::writeUpdateTimes(path, 1.0f, 2.0f));
-            const std::string plain = folder.filePath("plain").toStdString();
-            ASSERT_TRUE(orvtest::writeFileBytes(plain, "x"));
-            EXPECT_FALSE(orv::writeUpdateTimes(plain + "/updtChck.dat", 1.0f, 2.0f));
-            EXPECT_EQ("x", orvtest::fileBytes(plain));
-        }
+        ASSERT_TRUE(row.bytes == "<folder>"
+                        ? QDir().mkpath(QString::fromStdString(path))
+                        : row.bytes == "<none>" || orvtest::writeFileBytes(path, row.bytes));
+        float times[2] = {5.0f, 5.0f};
+        EXPECT_FALSE(orv::readUpdateTimes(path, times[0], times[1]));
+        EXPECT_EQ(0.0f, times[0]);
+        EXPECT_EQ(0.0f, times[1]);
+        EXPECT_EQ(row.bytes != "<folder>", orv::writeUpdateTimes(path, 1.0f, 2.0f));
+        EXPECT_EQ(row.bytes == "<folder>", orv::writeUpdateTimes(path + "/below/updtChck.dat", 1.0f, 2.0f));
     }
 }
 
