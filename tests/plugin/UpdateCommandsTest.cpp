@@ -47,47 +47,23 @@ void waitForCheck() {
     orvtest::waitUntil([] { return updateCheck == nullptr || !updateCheck->isRequestPending(); }, 10000);
 }
 
-struct PluginRun {
-    int edition = 1;
-    int hostVersion = 40000;
-    ServerAnswer answer = ServerAnswer::withBody(kBody);
-    std::function<bool(Folder)> prepare = [](Folder) { return true; };
-    std::function<void(LoopbackUpdateServer&, Folder)> steps;
-};
-
-// The child: a loopback server answering as told, the plugin initialised, the steps, command 5; then
-// what the server received and what the working folder holds. The folder's path is passed along:
-// once it is removed, the process cannot ask for it any more.
-ScenarioResult runPlugin(const PluginRun& run) {
-    return orvtest::runScenario([&run] {
-        LoopbackUpdateServer server;
-        std::string error;
-        const std::string folder = QDir::currentPath().toStdString();
-        if (!server.listen(error) || !orvtest::writeFileBytes(folder + "/kept.txt", kKeptBytes) ||
-            !run.prepare(folder))
-            return 3;
-        server.setAnswer("/lastZembrixVersion.txt", run.answer);
-        setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
-        orvPlugin_init(false, run.edition, run.hostVersion, 1, "4.0.0", "(rev 1)", "23", "GCC", "Jan 10 2020",
-                       "5.15");
-        run.steps(server, folder);
-        orvPlugin_run(5);
-        orvtest::reportRequests(server);
-        orvtest::report("file", orvtest::fileBytes(folder + "/updtChck.dat"));
-        orvtest::report("kept", orvtest::fileBytes(folder + "/kept.txt"));
-        chmod(folder.c_str(), 0755); // for the clean-up
-        return 0;
-    });
-}
-
-// Runs the host's commands as a script: a digit is that command, 'k' reports key 9, 'c' whether there
-// is a checker, 'w' waits for the check, 'p' waits until the server has the request and reports
-// whether it is pending, 's' lets events run for 300 ms and 'S' past the time-out, 'e' reports the
-// time since the last command 6, 'q' reports and forgets the requests so far. The faults: 'x' stops
-// the server, 'd' removes the working folder, 'o' makes it read-only.
+// Runs the host's commands as a script: 'i' initialises the plugin ('u' as the custom edition, 'v' for
+// another host version), 'T' writes old times (a check two days ago, a notice eight days ago), 'U'
+// gives the folder and what it holds to the unprivileged user the child becomes; a digit is that command, 'k'
+// reports key 9, 'c' whether there is a checker, 'w' waits for the check, 'p' waits until the server has the
+// request and reports whether it is pending, 's' lets events run for 300 ms and 'S' past the time-out, 'e'
+// reports the time since the last command 6, 'q' reports and forgets the requests so far. The faults: 'x'
+// stops the server, 'd' removes the working folder, 'o' makes it read-only.
 void runScript(LoopbackUpdateServer& server, Folder folder, const std::string& script) {
     QElapsedTimer clock;
     for (const char step : script) {
+        if (step == 'i' || step == 'u' || step == 'v')
+            orvPlugin_init(false, step == 'u' ? -1 : 1, step == 'v' ? 40100 : 40000, 1, "4.0.0", "(rev 1)",
+                           "23", "GCC", "Jan 10 2020", "5.15");
+        if (step == 'T')
+            orvtest::writeTimesFile(orvtest::secondsNow() - 2 * kDay, orvtest::secondsNow() - 8 * kDay);
+        if (step == 'U')
+            orvtest::actAsUnprivilegedUser({folder, folder + "/kept.txt", folder + "/updtChck.dat"});
         if (step >= '0' && step <= '9')
             orvPlugin_run(step - '0');
         if (step == '6')
@@ -115,18 +91,6 @@ void runScript(LoopbackUpdateServer& server, Folder folder, const std::string& s
     }
 }
 
-// The old times: a check two days ago, a notice eight days ago.
-bool oldTimes(Folder) {
-    const float now = orvtest::secondsNow();
-    return orvtest::writeTimesFile(now - 2 * kDay, now - 8 * kDay);
-}
-
-// The folder and what it holds belong to the unprivileged user the child becomes.
-bool oldTimesOwned(Folder folder) {
-    return oldTimes(folder) &&
-           orvtest::actAsUnprivilegedUser({folder, folder + "/kept.txt", folder + "/updtChck.dat"});
-}
-
 // Each script ends with command 5. Faults strike once the request is out: nothing crashes, the
 // check's result is printed once, and what was there before is still there.
 TEST(UpdateCommands, CommandScripts) {
@@ -141,8 +105,6 @@ TEST(UpdateCommands, CommandScripts) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
         const char* name;
-        int edition;
-        int hostVersion;
         ServerAnswer answer;
         std::string script;
         std::string printed; ///< after the plugin's first line
@@ -152,45 +114,53 @@ TEST(UpdateCommands, CommandScripts) {
         std::string kept = kKeptBytes; ///< the user's file, there before
         int firstRequests = 1;         ///< by 'q'; Qt sends once more after a reset before anything was read
         const char* timing = "";       ///< "in time" or "timed out": when 'e' reported
-        std::function<bool(Folder)> prepare = oldTimes;
     } rows[] = {
         // clang-format off
-        {"the custom edition never makes a checker", -1, 40000, body, "4c6sk", "", {""}, nan, nan},
-        {"command 6 before command 4 does nothing", 1, 40000, body, "c6sk", "", {""}, nan, nan},
-        {"command 6 after command 5 twice does nothing", 1, 40000, body, "455c6sk", "", {""}, nan, nan},
-        {"key 9 hands a notice out once", 1, 40000, body, "4k6wkk", notice, {"", kNotice, ""}, 0, 0},
-        {"a host of another version is taken as version 0", 1, 40100, body, "46wk",
-         "Error: mismatch with simExtOrv plugin.\n" + kChecking + fresh + "\n",
-         {fresh}, 0, 0},
+        {"the custom edition never makes a checker", body, "u4c6sk", "", {""}, nan, nan},
+        {"command 6 before command 4 does nothing", body, "ic6sk", "", {""}, nan, nan},
+        {"command 6 after command 5 twice does nothing", body, "i455c6sk", "", {""}, nan, nan},
+        {"key 9 hands a notice out once", body, "i4k6wkk", notice, {"", kNotice, ""}, 0, 0},
+        {"a host of another version is taken as version 0", body, "v46wk",
+         "Error: mismatch with simExtOrv plugin.\n" + kChecking + fresh + "\n", {fresh}, 0, 0},
         // Destroying a checker whose request is pending is silent and records the check, so that a
         // new checker finds it done.
-        {"command 5 while a request is pending", 1, 40000, silence, "46p56s", kChecking, {}, 0, nan},
-        {"command 4 while a request is pending", 1, 40000, silence, "46p46s", kChecking, {}, 0, nan},
-        {"the server stops halfway", 1, 40000, cut(ServerAnswer::Kind::StallMidBody), "46pxweSkq46w",
-         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 1, "in time"},
-        {"the server stalls halfway", 1, 40000, cut(ServerAnswer::Kind::StallMidBody), "46weSkq46w",
-         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 1, "timed out"},
-        {"the server closes halfway", 1, 40000, cut(ServerAnswer::Kind::CloseMidBody), "46weSkq46w",
-         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 1, "in time"},
-        {"the server resets halfway", 1, 40000, cut(ServerAnswer::Kind::ResetMidBody), "46weSkq46w",
-         kChecking + kFailed, {""}, 0, 0, kKeptBytes, 2, "in time"},
-        {"the folder is removed: the record makes it anew", 1, 40000, body, "46dweSkq46w", notice, {kNotice},
-         0, 0, "<unreadable>"},
-        {"the folder turns read-only: the next check is due again", 1, 40000, body, "46oweSkq46w",
-         notice + notice, {kNotice}, 2 * kDay, 8 * kDay, kKeptBytes, 1, "", oldTimesOwned},
+        {"command 5 while a request is pending", silence, "i46p56s", kChecking, {}, 0, nan},
+        {"command 4 while a request is pending", silence, "i46p46s", kChecking, {}, 0, nan},
+        {"the server stops halfway", cut(ServerAnswer::Kind::StallMidBody), "Ti46pxweSkq46w", kChecking + kFailed,
+         {""}, 0, 0, kKeptBytes, 1, "in time"},
+        {"the server stalls halfway", cut(ServerAnswer::Kind::StallMidBody), "Ti46weSkq46w", kChecking + kFailed,
+         {""}, 0, 0, kKeptBytes, 1, "timed out"},
+        {"the server closes halfway", cut(ServerAnswer::Kind::CloseMidBody), "Ti46weSkq46w", kChecking + kFailed,
+         {""}, 0, 0, kKeptBytes, 1, "in time"},
+        {"the server resets halfway", cut(ServerAnswer::Kind::ResetMidBody), "Ti46weSkq46w", kChecking + kFailed,
+         {""}, 0, 0, kKeptBytes, 2, "in time"},
+        {"the folder is removed: the record makes it anew", body, "Ti46dweSkq46w", notice, {kNotice}, 0, 0,
+         "<unreadable>"},
+        {"the folder turns read-only: the next check is due again", body, "TUi46oweSkq46w", notice + notice,
+         {kNotice}, 2 * kDay, 8 * kDay},
         // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        PluginRun run;
-        run.edition = row.edition;
-        run.hostVersion = row.hostVersion;
-        run.answer = row.answer;
-        run.prepare = row.script.find('q') != std::string::npos ? row.prepare : [](Folder) { return true; };
-        run.steps = [&row](LoopbackUpdateServer& server, Folder folder) {
+        // The child: a loopback server answering as told, the script, command 5; then what the server
+        // received and what the working folder holds. Its path is kept: once the folder is removed,
+        // the process cannot ask for it any more.
+        const ScenarioResult result = orvtest::runScenario([&row] {
+            LoopbackUpdateServer server;
+            std::string error;
+            const std::string folder = QDir::currentPath().toStdString();
+            if (!server.listen(error) || !orvtest::writeFileBytes(folder + "/kept.txt", kKeptBytes))
+                return 3;
+            server.setAnswer("/lastZembrixVersion.txt", row.answer);
+            setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
             runScript(server, folder, row.script);
-        };
-        const ScenarioResult result = runPlugin(run);
+            orvPlugin_run(5);
+            orvtest::reportRequests(server);
+            orvtest::report("file", orvtest::fileBytes(folder + "/updtChck.dat"));
+            orvtest::report("kept", orvtest::fileBytes(folder + "/kept.txt"));
+            chmod(folder.c_str(), 0755); // for the clean-up
+            return 0;
+        });
         EXPECT_EQ(0, result.run.exitCode);
         EXPECT_EQ("orv: 1\n" + row.printed, result.output);
         EXPECT_EQ(row.key9, result.values("key 9"));
@@ -215,7 +185,7 @@ TEST(UpdateCommands, CommandScripts) {
             continue;
         }
         const std::string target = "/lastZembrixVersion.txt?a=" + std::to_string(id.hash) +
-                                   "&b=1&c=" + (row.hostVersion == 40000 ? "40000" : "0") +
+                                   "&b=1&c=" + (row.script[0] == 'v' ? "0" : "40000") +
                                    "&d=1&e=0&f=0&g=2&h=" + id.text + "&info=anonymizedData";
         EXPECT_EQ(std::vector<std::string>(faulted && row.checkAgo == 0 ? 0 : 1, target), requests);
         orvtest::expectTimesAgo(result, row.checkAgo,

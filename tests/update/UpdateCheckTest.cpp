@@ -53,62 +53,12 @@ void checkOnce(CUpdateCheck& check) {
     orvtest::waitUntil([&] { return !check.isRequestPending(); }, 10000);
 }
 
-struct CheckScenario {
-    Serve serve = answering(ServerAnswer::withBody(kBugFixBody));
-    ServerKind server = ServerKind::Plain;
-    std::function<void()> prepare = [] {}; ///< before the checker is made
-    int settleMs = 0;                      ///< events processed after driving, to let late timers fire
-};
-
-// The child's part: serve, drive a checker of version 40100 revision 1, report.
-int runCheck(const CheckScenario& scenario) {
-    QTemporaryDir certificateFolder;
-    LoopbackUpdateServer server;
-    LoopbackUpdateServer plain; // answers what a TLS server redirects to http
-    orvstandin::SelfSignedCertificate pair;
-    std::string error;
-    const bool tls = scenario.server == ServerKind::Tls || scenario.server == ServerKind::TrustedTls;
-    if (!plain.listen(error) ||
-        (tls && !orvstandin::SelfSignedCertificate::generate(certificateFolder.path(), pair, error)) ||
-        !(tls ? server.listenTls(pair.certificate(), pair.key(), error) : server.listen(error)))
-        return 3;
-    if (scenario.server == ServerKind::TrustedTls) {
-        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
-        trusting.setCaCertificates({pair.certificate()});
-        QSslConfiguration::setDefaultConfiguration(trusting);
-    }
-    gPlainUrl = plain.baseUrl();
-    plain.setDefaultAnswer(ServerAnswer::withBody(kBugFixBody));
-    setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
-    if (scenario.server == ServerKind::Refusing)
-        server.stop();
-    scenario.serve(server);
-    scenario.prepare();
-    {
-        CUpdateCheck check(123, "ABC", 1, 40100, 1, false, false);
-        QElapsedTimer clock;
-        clock.start();
-        check.checkForUpdate(); // then once while pending and once after: only the first may send
-        checkOnce(check);
-        checkOnce(check);
-        orvtest::report("elapsed", std::to_string(clock.elapsed()));
-        orvtest::report("pending", check.isRequestPending() ? "yes" : "no");
-        orvtest::processEventsFor(scenario.settleMs);
-        orvtest::report("kept", check.getUpdateStringToDisplay());
-        orvtest::report("keptAgain", check.getUpdateStringToDisplay());
-    }
-    orvtest::reportRequests(server);
-    orvtest::reportRequests(plain);
-    orvtest::reportTimesFile();
-    return 0;
-}
-
-ScenarioResult runCheckScenario(const CheckScenario& scenario) {
-    const ScenarioResult result = orvtest::runScenario([&scenario] { return runCheck(scenario); });
-    EXPECT_EQ(0, result.run.exitCode);
-    EXPECT_EQ("no", result.value("pending"));
-    EXPECT_EQ("", result.value("keptAgain"));
-    return result;
+// Writes the timestamp file with times relative to now.
+std::function<void()> timesAgo(float checkAgo, float displayAgo) {
+    return [checkAgo, displayAgo] {
+        const float now = orvtest::secondsNow();
+        orvtest::writeTimesFile(now - checkAgo, now - displayAgo);
+    };
 }
 
 // The body compressed as HTTP's deflate coding (a zlib stream), announced as such.
@@ -135,18 +85,23 @@ const QByteArray kEscapes = "last: 40100 rev2\nrev2 \x1b[2J\x1b[1;31mred\x1b[0m\
                             "rev3\x1b]0;title\x07 x\nchange \x1b[8m hidden\n";
 const std::string kEscaped = kBugFixHead + "rev2 [2J[1;31mred[0m fix\nrev3]0;title x" + kClosing;
 const ServerAnswer kToLoop = ServerAnswer::redirectTo("/lastZembrixVersion.txt", 307);
+const float kNan = std::numeric_limits<float>::quiet_NaN();
 
 enum class Timing { Unchecked, InTime, TimedOut };
 const ServerKind kPlain = ServerKind::Plain;
+const Timing kAny = Timing::Unchecked;
 
-const struct ReplyRow {
+const struct Row {
     const char* name;
     Serve serve;
-    std::string kept; ///< printed too, after a line feed; or the printed text when nothing is kept
-    int requests;     ///< how many the servers saw; -1: more than two
+    std::string shown; ///< a notice, or a text printed after "Checking..."; "": nothing printed
+    int requests;      ///< how many the servers saw; -1: more than two
     ServerKind server = ServerKind::Plain;
-    Timing timing = Timing::Unchecked; ///< when checked, the run goes on past the time-out
-} kReplyRows[] = {
+    Timing timing = Timing::Unchecked;     ///< when checked, the run goes on past the time-out
+    std::function<void()> prepare = [] {}; ///< the working folder before the checker is made
+    float checkAgo = 0;   ///< the timestamp file's times afterwards; NaN: a folder is in its place
+    float displayAgo = 0; ///< a notice is kept only when this restarts at 0
+} kRows[] = {
     // clang-format off
     {"a newer revision", body(kBugFixBody), kBugFix, 1, kPlain, Timing::InTime},
     {"a newer version", body(kNewBody), kNewVersion, 1},
@@ -172,20 +127,79 @@ const struct ReplyRow {
     {"https is never left for http", [](LoopbackUpdateServer& server) {
          answering(ServerAnswer::redirectTo(gPlainUrl.toUtf8() + "/lastZembrixVersion.txt", 302))(server);
      }, kFailed, 1, ServerKind::TrustedTls},
+    // One request a day at most, one notice a week at most.
+    {"a timestamp that is not a number", body(kBugFixBody), kBugFix, 1, kPlain, kAny,
+     [] { orvtest::writeTimesFile(kNan, 0.0f); }},
+    {"checked 23 hours ago", body(kBugFixBody), "", 0, kPlain, kAny, timesAgo(kDay - 3600, kDay), kDay - 3600, kDay},
+    {"a last check in the future", body(kBugFixBody), "", 0, kPlain, kAny, timesAgo(-3 * kDay, 0), -3 * kDay},
+    {"checked a day and 20 minutes ago", body(kBugFixBody), kBugFix, 1, kPlain, kAny, timesAgo(kDay + 1200, 8 * kDay)},
+    // A file that cannot be written back disables the checker for its life.
+    {"a folder in the timestamp file's place", body(kBugFixBody), "", 0, kPlain, kAny,
+     [] { QDir().mkpath(QString::fromStdString(orvtest::timesFilePath())); }, kNan, kNan},
+    {"a notice six days after the last", body(kBugFixBody), kBugFix, 1, kPlain, kAny, timesAgo(2 * kDay, 6 * kDay),
+     0, 6 * kDay},
+    // The seven-day period restarts whenever a check ends after it is over, even one finding nothing.
+    {"nothing new eight days after the last", body("last: 40100 rev1\n"), kUpToDate, 1, kPlain, kAny,
+     timesAgo(2 * kDay, 8 * kDay)},
+    {"a failed check eight days after the last", answering(ServerAnswer::withStatus(503, kBugFixBody)), kFailed, 1,
+     kPlain, kAny, timesAgo(2 * kDay, 8 * kDay)},
     // clang-format on
 };
 
-TEST(UpdateCheckReply, EachReplyGivesItsNoticeOrText) {
-    for (const ReplyRow& row : kReplyRows) {
+// The child's part: serve, make a checker of version 40100 revision 1, ask it to check three times
+// (at once, while pending and after: only the first may send), report.
+int runCheck(const Row& row) {
+    QTemporaryDir certificateFolder;
+    LoopbackUpdateServer server;
+    LoopbackUpdateServer plain; // answers what a TLS server redirects to http
+    orvstandin::SelfSignedCertificate pair;
+    std::string error;
+    const bool tls = row.server == ServerKind::Tls || row.server == ServerKind::TrustedTls;
+    if (!plain.listen(error) ||
+        (tls && !orvstandin::SelfSignedCertificate::generate(certificateFolder.path(), pair, error)) ||
+        !(tls ? server.listenTls(pair.certificate(), pair.key(), error) : server.listen(error)))
+        return 3;
+    if (row.server == ServerKind::TrustedTls) {
+        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        trusting.setCaCertificates({pair.certificate()});
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
+    gPlainUrl = plain.baseUrl();
+    plain.setDefaultAnswer(ServerAnswer::withBody(kBugFixBody));
+    setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
+    if (row.server == ServerKind::Refusing)
+        server.stop();
+    row.serve(server);
+    row.prepare();
+    {
+        CUpdateCheck check(123, "ABC", 1, 40100, 1, false, false);
+        QElapsedTimer clock;
+        clock.start();
+        check.checkForUpdate();
+        checkOnce(check);
+        checkOnce(check);
+        orvtest::report("elapsed", std::to_string(clock.elapsed()));
+        orvtest::report("pending", check.isRequestPending() ? "yes" : "no");
+        orvtest::processEventsFor(row.timing == Timing::Unchecked ? 0 : 2300); // past a second timer period
+        orvtest::report("kept", check.getUpdateStringToDisplay());
+        orvtest::report("keptAgain", check.getUpdateStringToDisplay());
+    }
+    orvtest::reportRequests(server);
+    orvtest::reportRequests(plain);
+    orvtest::reportTimesFile();
+    return 0;
+}
+
+TEST(UpdateCheck, EachReplyAndTimestampGivesItsResult) {
+    for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
-        CheckScenario scenario;
-        scenario.serve = row.serve;
-        scenario.server = row.server;
-        scenario.settleMs = row.timing == Timing::Unchecked ? 0 : 2300; // past a second timer period
-        const ScenarioResult result = runCheckScenario(scenario);
-        const bool notice = row.kept.back() != '\n';
-        EXPECT_EQ(kChecking + row.kept + (notice ? "\n" : ""), result.output);
-        EXPECT_EQ(notice ? row.kept : "", result.value("kept"));
+        const ScenarioResult result = orvtest::runScenario([&row] { return runCheck(row); });
+        EXPECT_EQ(0, result.run.exitCode);
+        EXPECT_EQ("no", result.value("pending"));
+        const bool notice = !row.shown.empty() && row.shown.back() != '\n';
+        EXPECT_EQ(row.shown.empty() ? "" : kChecking + row.shown + (notice ? "\n" : ""), result.output);
+        EXPECT_EQ(notice && row.displayAgo == 0 ? row.shown : "", result.value("kept"));
+        EXPECT_EQ("", result.value("keptAgain"));
         const std::vector<std::string> requests = result.values("request");
         if (row.requests < 0) {
             EXPECT_GT(requests.size(), 2u);
@@ -201,59 +215,6 @@ TEST(UpdateCheckReply, EachReplyGivesItsNoticeOrText) {
             EXPECT_EQ(row.timing == Timing::TimedOut, elapsed >= 1900) << elapsed;
             EXPECT_LT(elapsed, 6000);
         }
-        orvtest::expectRecordedNow(result);
-    }
-}
-
-// Writes the timestamp file with times relative to now.
-std::function<void()> timesAgo(float checkAgo, float displayAgo) {
-    return [checkAgo, displayAgo] {
-        const float now = orvtest::secondsNow();
-        orvtest::writeTimesFile(now - checkAgo, now - displayAgo);
-    };
-}
-
-// The timestamp file decides whether a check is due and records when it was and when a notice was
-// last kept.
-TEST(UpdateCheckTimes, OneRequestADayOneNoticeAWeek) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const ServerAnswer fix = ServerAnswer::withBody(kBugFixBody);
-    const struct {
-        const char* name;
-        std::function<void()> prepare;
-        ServerAnswer answer;
-        std::string printed;
-        std::string kept;
-        float checkAgo; ///< afterwards; NaN: the folder is still in the timestamp file's place
-        float displayAgo;
-    } rows[] = {
-        // clang-format off
-        {"no file", [] {}, fix, kBugFix + "\n", kBugFix, 0, 0},
-        {"a time that is not a number", [nan] { orvtest::writeTimesFile(nan, 0.0f); }, fix, kBugFix + "\n", kBugFix,
-         0, 0},
-        {"checked 23 hours ago", timesAgo(kDay - 3600, kDay), fix, "", "", kDay - 3600, kDay},
-        {"a last check in the future", timesAgo(-3 * kDay, 0), fix, "", "", -3 * kDay, 0},
-        {"checked a day and 20 minutes ago", timesAgo(kDay + 1200, 8 * kDay), fix, kBugFix + "\n", kBugFix, 0, 0},
-        // A file that cannot be written back disables the checker for its life.
-        {"a folder in the timestamp file's place",
-         [] { QDir().mkpath(QString::fromStdString(orvtest::timesFilePath())); }, fix, "", "", nan, nan},
-        {"a notice six days after the last", timesAgo(2 * kDay, 6 * kDay), fix, kBugFix + "\n", "", 0, 6 * kDay},
-        // The seven-day period restarts whenever a check ends after it is over, even one finding nothing.
-        {"nothing new eight days after the last", timesAgo(2 * kDay, 8 * kDay),
-         ServerAnswer::withBody("last: 40100 rev1\n"), kUpToDate, "", 0, 0},
-        {"a failed check eight days after the last", timesAgo(2 * kDay, 8 * kDay),
-         ServerAnswer::withStatus(503, kBugFixBody), kFailed, "", 0, 0},
-        // clang-format on
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        CheckScenario scenario;
-        scenario.serve = answering(row.answer);
-        scenario.prepare = row.prepare;
-        const ScenarioResult result = runCheckScenario(scenario);
-        EXPECT_EQ(row.printed.empty() ? "" : kChecking + row.printed, result.output);
-        EXPECT_EQ(row.printed.empty() ? 0u : 1u, result.values("request").size());
-        EXPECT_EQ(row.kept, result.value("kept"));
         if (std::isnan(row.checkAgo)) {
             EXPECT_EQ("folder", result.value("file"));
         } else {

@@ -32,8 +32,6 @@ TEST(UpdateRequest, UrlCarriesTheQueryKeysInOrder) {
 }
 
 TEST(UpdateRequest, TheEnvironmentReplacesTheBuiltInServer) {
-    const char* old = std::getenv("ORV_UPDATE_SERVER");
-    const std::string saved = old != nullptr ? old : "";
     const struct {
         const char* variable; // null: unset
         std::string base;
@@ -45,16 +43,11 @@ TEST(UpdateRequest, TheEnvironmentReplacesTheBuiltInServer) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.variable != nullptr ? row.variable : "unset");
-        if (row.variable == nullptr)
-            unsetenv("ORV_UPDATE_SERVER");
-        else
-            setenv("ORV_UPDATE_SERVER", row.variable, 1);
+        row.variable == nullptr ? unsetenv("ORV_UPDATE_SERVER")
+                                : setenv("ORV_UPDATE_SERVER", row.variable, 1);
         EXPECT_EQ(row.base, orv::updateServerBase());
     }
-    if (old != nullptr)
-        setenv("ORV_UPDATE_SERVER", saved.c_str(), 1);
-    else
-        unsetenv("ORV_UPDATE_SERVER");
+    unsetenv("ORV_UPDATE_SERVER"); // the scenarios set it in their own processes
 }
 
 } // namespace
