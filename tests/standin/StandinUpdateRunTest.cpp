@@ -55,7 +55,6 @@ TEST(StandinUpdateRun, EachReplyAndOption) {
         {{"--reply", "redirect"}, kChecking + kNewVersion + "\n" + kKeyHeading + kNewVersion + received + "2"},
         {{"--reply", "bug-fix"}, kChecking + kBugFix + "\n" + kKeyHeading + kBugFix + received + "1"},
         {{"--reply", "up-to-date"}, upToDate + kKeyHeading + received + "1 request(s)\n  GET /lastZembrixVersion.txt?a="},
-        {{"--reply", "http-error"}, kFailed + kKeyHeading + received + "1"},
         {{"--reply", "silence"}, kFailed + kKeyHeading + received + "1"},
         {{"--reply", "file:" + replyFile.fileName()}, kChecking + "A bug fix Zembrix version is available for "
                                                       "download: Zembrix V4.0.0 rev7\n\nRevisions:\nrev7 from a file"},

@@ -6,8 +6,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <limits>
-
 namespace {
 
 using namespace std::string_literals;
@@ -15,8 +13,6 @@ using namespace std::string_literals;
 TEST(UpdateTimesFile, WritesEightLittleEndianBytesAndReadsThemBack) {
     QTemporaryDir folder;
     const std::string path = folder.filePath("one/two/updtChck.dat").toStdString(); // folders made
-    const float denormMin = std::numeric_limits<float>::denorm_min();
-    const float max = std::numeric_limits<float>::max();
     const struct {
         float lastCheck;
         float lastDisplay;
@@ -24,7 +20,6 @@ TEST(UpdateTimesFile, WritesEightLittleEndianBytesAndReadsThemBack) {
     } rows[] = {
         {1700000000.0f, 0.0f, "\xE2\xA7\xCA\x4E\0\0\0\0"s},
         {-2.0f, 1.0f, "\0\0\0\xC0\0\0\x80\x3F"s},
-        {denormMin, max, "\1\0\0\0\xFF\xFF\x7F\x7F"s},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.lastCheck);
