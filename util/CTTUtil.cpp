@@ -2,6 +2,7 @@
 
 #include "platform/VDateTime.h"
 #include "util/base64.h"
+#include "util/ttNames.h"
 
 #include <algorithm>
 #include <array>
@@ -106,14 +107,7 @@ bool CTTUtil::extractCommaSeparatedWord(std::string& line, std::string& word) {
 }
 
 bool CTTUtil::removeSpacesAtBeginningAndEnd(std::string& s) {
-    const std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        s.clear();
-        return false;
-    }
-    s.erase(s.find_last_not_of(' ') + 1);
-    s.erase(0, first);
-    return true;
+    return tt::removeSpacesAtBeginningAndEnd(s); // the same rule: blanks only, true when text remains
 }
 
 int CTTUtil::replaceWordInLine(std::string& line, const std::string& oldWord, const std::string& newWord) {

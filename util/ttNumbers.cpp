@@ -218,20 +218,25 @@ bool stringToInt(const char* text, int& value) {
     return ok;
 }
 
-bool getValidFloat(const std::string& text, float& value) {
-    float read = 0.0f;
+namespace {
+
+// The whole text as one number of type T, with lexical_cast's rules; value untouched on failure.
+template <typename T> bool readWholeNumber(const std::string& text, T& value) {
+    T read{};
     if (!boost::conversion::try_lexical_convert(text, read))
         return false;
     value = read;
     return true;
 }
 
+} // namespace
+
+bool getValidFloat(const std::string& text, float& value) {
+    return readWholeNumber(text, value);
+}
+
 bool getValidInt(const std::string& text, int& value) {
-    int read = 0;
-    if (!boost::conversion::try_lexical_convert(text, read))
-        return false;
-    value = read;
-    return true;
+    return readWholeNumber(text, value);
 }
 
 float floatToUserFloat(float value, float factor, bool negativeValuesUnscaled) {
