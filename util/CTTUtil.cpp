@@ -2,6 +2,7 @@
 
 #include "platform/VDateTime.h"
 #include "util/base64.h"
+#include "util/cLocaleFormat_p.h"
 #include "util/ttNames.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -153,26 +153,9 @@ std::string CTTUtil::getFormattedString(const char* s1, const char* s2, const ch
 }
 
 std::string CTTUtil::formatString(std::string format, ...) {
-    // A negative result is a formatting error (or, on old C libraries, a buffer too small): retry
-    // with more room, but only up to a bound, as an error would otherwise repeat for ever.
-    constexpr std::size_t kMaxRetryRoom = std::size_t(1) << 20;
-    std::vector<char> buffer(512);
-    std::string formatted;
     va_list args;
     va_start(args, format);
-    for (;;) {
-        va_list attempt;
-        va_copy(attempt, args);
-        const int n = std::vsnprintf(buffer.data(), buffer.size(), format.c_str(), attempt);
-        va_end(attempt);
-        if (n >= 0 && static_cast<std::size_t>(n) < buffer.size()) {
-            formatted.assign(buffer.data(), static_cast<std::size_t>(n));
-            break;
-        }
-        if (n < 0 && buffer.size() >= kMaxRetryRoom)
-            break;
-        buffer.resize(n < 0 ? buffer.size() * 2 : static_cast<std::size_t>(n) + 1);
-    }
+    std::string formatted = orv::formatInCLocale(format.c_str(), args);
     va_end(args);
     return formatted;
 }

@@ -31,7 +31,8 @@ public:
                                           const char* s4 = nullptr, const char* s5 = nullptr,
                                           const char* s6 = nullptr, const char* s7 = nullptr,
                                           const char* s8 = nullptr);
-    /// printf-style formatting, of any length.
+    /// printf-style formatting, of any length, with numbers in the C locale as every number text of
+    /// the library (a point as decimal separator); empty when the format is in error.
     static std::string formatString(std::string format, ...);
     static std::string intToString(int value);
     static std::string dwordToString(unsigned int value);

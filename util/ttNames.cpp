@@ -54,16 +54,20 @@ int digitsValue(std::string const& name, std::size_t start) {
 }
 
 /// The base name followed by the marker and the suffix number moved by increment; the base name alone
-/// when that number is negative, the largest int when it would exceed the int range.
+/// when that number is negative, the largest int when it would exceed the int range. When that
+/// would give the name itself, or drop suffix digits beyond the int range, the whole name gets a
+/// new suffix 0 instead, so that the result always differs and keeps every character of the name.
 std::string generateNewName(std::string const& name, int increment, bool hashStyle) {
-    const long long number = static_cast<long long>(getNameSuffixNumber(name.c_str(), hashStyle)) +
-                             static_cast<long long>(increment);
+    const int suffix = getNameSuffixNumber(name.c_str(), hashStyle);
     std::string base = getNameWithoutSuffixNumber(name.c_str(), hashStyle);
-    if (number < 0)
-        return base;
-    if (hashStyle)
-        base += '#';
-    return base + FNb(0, static_cast<int>(std::min<long long>(number, INT_MAX)), false);
+    const char* marker = hashStyle ? "#" : "";
+    if (suffix < 0 && base != name)
+        return name + marker + "0";
+    const long long number = static_cast<long long>(suffix) + static_cast<long long>(increment);
+    std::string moved =
+        number < 0 ? base
+                   : base + marker + FNb(0, static_cast<int>(std::min<long long>(number, INT_MAX)), false);
+    return moved != name ? moved : name + marker + "0";
 }
 
 /// Replaces every character outside the allowed set by "_", except at the index kept; true when

@@ -14,6 +14,11 @@ int getNameSuffixNumber(char const* name, bool hashStyle);
 /// The name without its suffix number; in hash style a name without "#" before its digits stays.
 std::string getNameWithoutSuffixNumber(char const* name, bool hashStyle);
 
+// A generated name always differs from the name it comes from and keeps all its characters: where
+// the rules below would give the name itself ("robot#2147483647" plus 1) or drop suffix digits
+// beyond the int range ("robot#99999999999"), the whole name gets the new suffix 0 instead
+// ("robot#2147483647#0", "robot#99999999999#0"; "robot21474836470" in plain style).
+
 /// The hash-style name with its suffix number plus 1 ("robot" gives "robot#0", "robot#9" "robot#10").
 std::string generateNewName_dash(std::string const& name);
 /// The hash-style name with its suffix number (-1 when it has none) moved by increment: the base name

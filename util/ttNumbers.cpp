@@ -1,5 +1,7 @@
 #include "util/ttNumbers.h"
 
+#include "util/cLocaleFormat_p.h"
+
 #include <QString>
 #include <boost/lexical_cast/try_lexical_convert.hpp>
 
@@ -7,42 +9,34 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdarg>
-#include <cstdio>
 
 namespace tt {
 
 namespace {
 
-// Field widths and precisions beyond this would only build texts nobody can use.
+// Field widths and decimals beyond this would only build texts nobody can use (and far larger ones
+// exhaust memory or stop Qt's conversion): every formatting function holds them at this bound.
 constexpr long long kMaxField = 65536;
 
 int clampField(long long field) {
     return static_cast<int>(std::max(-kMaxField, std::min(kMaxField, field)));
 }
 
-// printf into a string, in the C locale's number format (the library never changes LC_NUMERIC).
+// printf into a string, in the C locale's number format.
 std::string printfText(const char* directive, ...) __attribute__((format(printf, 1, 2)));
 
 std::string printfText(const char* directive, ...) {
-    char small[128];
     va_list args;
     va_start(args, directive);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(small, sizeof(small), directive, args);
+    std::string text = orv::formatInCLocale(directive, args);
     va_end(args);
-    if (length < 0) {
-        va_end(again);
-        return std::string();
-    }
-    if (static_cast<size_t>(length) < sizeof(small)) {
-        va_end(again);
-        return std::string(small, static_cast<size_t>(length));
-    }
-    std::string text(static_cast<size_t>(length), '\0');
-    std::vsnprintf(&text[0], text.size() + 1, directive, again);
-    va_end(again);
     return text;
+}
+
+// The value in Qt's C-locale form with the given format and decimals, held at the field bound
+// (negative decimals keep Qt's meaning: six, or the shortest exact form for -128).
+QString qtNumber(double value, char format, int decimals) {
+    return QString("%1").arg(value, 0, format, clampField(decimals));
 }
 
 std::string signedText(bool withSign, bool nonNegative, const QString& digits) {
@@ -136,17 +130,15 @@ std::string FNb(int value) {
 }
 
 std::string getEString(bool withSign, float value, int decimals) {
-    return signedText(withSign, value >= 0.0f,
-                      QString("%1").arg(static_cast<double>(value), 0, 'e', decimals));
+    return signedText(withSign, value >= 0.0f, qtNumber(static_cast<double>(value), 'e', decimals));
 }
 
 std::string getFString(bool withSign, float value, int decimals) {
-    return signedText(withSign, value >= 0.0f,
-                      QString("%1").arg(static_cast<double>(value), 0, 'f', decimals));
+    return signedText(withSign, value >= 0.0f, qtNumber(static_cast<double>(value), 'f', decimals));
 }
 
 std::string getDString(bool withSign, double value, int decimals) {
-    return signedText(withSign, value >= 0.0, QString("%1").arg(value, 0, 'f', decimals));
+    return signedText(withSign, value >= 0.0, qtNumber(value, 'f', decimals));
 }
 
 std::string getIString(bool withSign, int value) {
@@ -168,7 +160,7 @@ std::string floatToEInfString(float value, bool negativeValuesAllowed) {
         return "Infinity";
     if (value == -FLT_MAX)
         return "-Infinity";
-    return QString("%1").arg(static_cast<double>(value), 0, 'e', 4).toStdString();
+    return qtNumber(static_cast<double>(value), 'e', 4).toStdString();
 }
 
 std::string intToString(int value) {
@@ -207,14 +199,14 @@ bool stringToFloat(const char* text, float& value, bool negativeValuesAllowed, b
         return true;
     }
     bool ok = false;
-    const float read = QString::fromLatin1(whole).toFloat(&ok);
+    const float read = QString::fromUtf8(whole).toFloat(&ok);
     value = (ok && !negativeValuesAllowed && read < 0.0f) ? 0.0f : read;
     return ok;
 }
 
 bool stringToInt(const char* text, int& value) {
     bool ok = false;
-    value = QString::fromLatin1(text != nullptr ? text : "").toInt(&ok, 10);
+    value = QString::fromUtf8(text != nullptr ? text : "").toInt(&ok, 10);
     return ok;
 }
 

@@ -20,6 +20,8 @@ std::string FNb(float value);
 std::string FNb(double value);
 std::string FNb(int value);
 
+// In the get*String forms below, decimals beyond 65536 are held at 65536.
+
 /// Scientific notation (1.50e+00), "+" before values of 0 or more when `withSign`.
 std::string getEString(bool withSign, float value, int decimals);
 /// Fixed point, "+" before values of 0 or more when `withSign`.
@@ -40,6 +42,9 @@ std::string intToString(int value);
 /// How many decimals (at most `maxDecimals`) show the first significant digit of `value` and the
 /// one after it when that is not zero; -1 for exactly 0, `maxDecimals` itself when it is 0 or less.
 int getDecimalPos(float value, int maxDecimals);
+
+// stringToFloat and stringToInt read the text as UTF-8 and allow Unicode white space around the
+// number; a byte that is not valid UTF-8 is never white space.
 
 /// Reads a float, accepting "inf", "+inf" and "-inf" (any case, blanks before). Without negative
 /// values allowed, negative numbers read as 0 and infinity as -1 (when `infinityIsMinusOne`) or as

@@ -65,6 +65,8 @@ TEST(CTTUtilText, AdjustJoinFormatAndCopyBytes) {
     EXPECT_EQ(CTTUtil::formatString("%s", a.c_str()), a) << "fits the first buffer with its zero";
     EXPECT_EQ(CTTUtil::formatString("%s|%s|%d", a.c_str(), b.c_str(), 7), a + "|" + b + "|7");
     EXPECT_EQ(CTTUtil::formatString("%05000d", 42), std::string(4998, '0') + "42");
+    for (std::size_t size : {255, 256, 257, 511, 512, 513}) // around the sizes of a first buffer
+        EXPECT_EQ(CTTUtil::formatString("%s", std::string(size, 'c').c_str()), std::string(size, 'c'));
     char data[] = "ab\0cd";
     EXPECT_EQ(CTTUtil::dataToString(data, 1, 3), std::string("b\0c", 3));
     EXPECT_EQ(CTTUtil::dataToString(data, 0, -4), "");

@@ -1,10 +1,12 @@
 #include "util/tt.h"
+#include "util/CTTUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cfloat>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -48,7 +50,32 @@ TEST(ttNumbersFNb, IntegersPlainFormsAndSignedTexts) {
     EXPECT_EQ(tt::getAngleFString(true, 3.14159265f, 1) + tt::getAngleEString(false, 1, 3),
               "+180.05.730e+01");
     EXPECT_EQ(tt::floatToEInfString(-1, false) + tt::floatToEInfString(-1, true), "Infinity-1.0000e+00");
-    EXPECT_EQ(tt::floatToEInfString(-FLT_MAX, true), "-Infinity");
+    EXPECT_EQ(tt::floatToEInfString(-FLT_MAX, true) + tt::floatToEInfString(0, false) +
+                  tt::floatToEInfString(2.5f, false),
+              "-Infinity0.0000e+002.5000e+00");
+    // Decimals are held at the bound FNb uses: no abort in Qt, no failed allocation.
+    EXPECT_EQ(tt::getFString(false, 1.5f, INT_MAX).size() + tt::getDString(true, 1.5, INT_MAX).size() +
+                  tt::getEString(false, 1.5f, INT_MAX).size() +
+                  tt::getAngleFString(false, 0, 1000000000).size(),
+              65538u + 65539u + 65542u + 65538u);
+}
+
+TEST(ttNumbersFNb, TextsIgnoreALocaleThatTheHostApplied) {
+    // A Qt host applies the user's locale (setlocale) when it makes its application object.
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    const char* comma = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (comma == nullptr && std::setlocale(LC_ALL, name) != nullptr)
+            comma = name;
+    if (comma == nullptr)
+        GTEST_SKIP() << "no comma-decimal locale here; the test command makes one";
+    const std::string texts = tt::FNb(2, 3.5f, 1, false) + " " + tt::FNb(3.5f) + " " + tt::FNb(3.5) + " " +
+                              tt::getFString(false, 3.5f, 1) + " " + CTTUtil::formatString("%.1f", 3.5);
+    float read = 0;
+    const bool readOk = tt::stringToFloat("3.5", read, true, false);
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(texts, "003.5 3.500000 3.500000 3.5 3.5") << comma;
+    EXPECT_TRUE(readOk && read == 3.5f);
 }
 
 TEST(ttNumbersDecimalPos, CountsDecimalsNeeded) {
@@ -90,6 +117,21 @@ TEST(ttNumbersParse, IntegersLenientAndStrict) {
     }
     int value = 7;
     EXPECT_FALSE(tt::stringToInt(nullptr, value) || value != 0);
+    // Texts are UTF-8: a byte that is not valid UTF-8 is never a blank; a UTF-8 no-break space is one.
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        const char alone[2] = {static_cast<char>(byte), '\0'};
+        for (const std::string& text : {alone + std::string("2"), "2" + std::string(alone)}) {
+            float f = 0;
+            EXPECT_FALSE(tt::stringToInt(text.c_str(), value) ||
+                         tt::stringToFloat(text.c_str(), f, true, false) || tt::getValidInt(text, value))
+                << byte;
+        }
+    }
+    float f = 0;
+    EXPECT_TRUE(tt::stringToInt("\xC2\xA0"
+                                "2",
+                                value) &&
+                value == 2 && tt::stringToFloat("2\xC2\xA0", f, true, false) && f == 2.0f);
 }
 
 TEST(ttNumbersParse, GetValidFloatAcceptsOnlyAWholeNumber) {
@@ -139,7 +181,10 @@ TEST(ttNames, SuffixNumbersInBothStyles) {
     }
     // name|increment|with dash|without dash
     for (const std::string row : {"r|1|r#0|r0", "r#9|1|r#10|r#10", "r9|1|r9#0|r10", "r#0|-1|r|r#", "|1|#0|0",
-                                  "r#5|-2147483648|r|r#", "r#9999999999|1|r#0|r#0", "r#0|2|r#2|r#2"}) {
+                                  "r#5|-2147483648|r|r#", "r#0|2|r#2|r#2",
+                                  // never the name itself, never dropping digits
+                                  "r#2147483647|1|r#2147483647#0|r#21474836470", "r|0|r#0|r0",
+                                  "r#9999999999|1|r#9999999999#0|r#99999999990"}) {
         const std::size_t bar = row.find('|'), second = row.find('|', bar + 1);
         const std::string name = row.substr(0, bar);
         const int increment = std::stoi(row.substr(bar + 1, second - bar - 1));
