@@ -2,15 +2,14 @@
 
 #include "platform/VArchive.h"
 #include "platform/VFile.h"
+#include "settings/configFileWriter_p.h"
 #include "util/ttNames.h"
 #include "util/ttNumbers.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <functional>
@@ -82,18 +81,11 @@ std::string textOrEmpty(const char* text) {
     return text != nullptr ? std::string(text) : std::string();
 }
 
-/// The reason of the last failed system call, or `fallback` when none was recorded.
-std::string systemReason(int code, const QString& fallback) {
-    return code != 0 ? std::generic_category().message(code) : fallback.toStdString();
-}
-
-/// Writes all bytes or throws with the reason.
-void writeAll(QSaveFile& file, const std::string& bytes, const std::string& quotedName) {
-    errno = 0;
-    const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (written != static_cast<qint64>(bytes.size()))
-        throw std::runtime_error("cannot write " + quotedName + ": " +
-                                 systemReason(errno, file.errorString()));
+/// Prints the file-error line for a step that failed with the system's error number; false.
+bool reportFailure(const std::string& step, int error) {
+    VFile::reportAndHandleFileExceptionError(
+        std::runtime_error(step + ": " + std::generic_category().message(error)));
+    return false;
 }
 
 } // namespace
@@ -201,40 +193,29 @@ void CConfReaderAndWriter::_dropRemoved(const ReadState& reading) noexcept {
 bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
     if (filename == nullptr)
         return false;
-    try {
-        // The new content goes to a temporary file beside the old one, which replaces the old file
-        // only once everything is written; the temporary file is removed on every failure.
-        const std::string quotedName = "\"" + std::string(filename) + "\"";
-        QSaveFile file(QFile::decodeName(filename));
-        QDir().mkpath(QFileInfo(file.fileName()).path()); // a failure shows when opening
-        if (!file.open(QIODevice::WriteOnly))
-            throw std::runtime_error("cannot open " + quotedName +
-                                     " for writing: " + file.errorString().toStdString());
-        std::string line;
-        for (std::size_t i = 0; i < _variables.size(); ++i) {
-            if (_variables[i].empty()) {
-                line = _comments[i];
-            } else {
-                line = _variables[i] + " = " + _values[i];
-                if (!_comments[i].empty())
-                    line += " // " + _comments[i];
-            }
-            line += "\r\n";
-            writeAll(file, line, quotedName);
+    const std::string quotedName = "\"" + std::string(filename) + "\"";
+    QDir().mkpath(QFileInfo(QFile::decodeName(filename)).path()); // a failure shows when opening
+    orv::ConfigFileWriter file;
+    if (const int error = file.open(filename))
+        return reportFailure("cannot open " + quotedName + " for writing", error);
+    std::string line;
+    for (std::size_t i = 0; i < _variables.size(); ++i) {
+        if (_variables[i].empty()) {
+            line = _comments[i];
+        } else {
+            line = _variables[i] + " = " + _values[i];
+            if (!_comments[i].empty())
+                line += " // " + _comments[i];
         }
-        // A write that the system cut short can go unnoticed by commit(), so the flush is checked.
-        errno = 0;
-        if (!file.flush())
-            throw std::runtime_error("cannot write " + quotedName + ": " +
-                                     systemReason(errno, file.errorString()));
-        if (!file.commit())
-            throw std::runtime_error("cannot replace " + quotedName + ": " +
-                                     file.errorString().toStdString());
-        return true;
-    } catch (const std::exception& e) {
-        VFile::reportAndHandleFileExceptionError(e);
+        line += "\r\n";
+        if (const int error = file.write(line))
+            return reportFailure("cannot write " + quotedName, error);
     }
-    return false;
+    if (const int error = file.finish())
+        return reportFailure("cannot write " + quotedName, error);
+    if (const int error = file.replace())
+        return reportFailure("cannot replace " + quotedName, error);
+    return true;
 }
 
 bool CConfReaderAndWriter::getString(const char* name, std::string& value) const {

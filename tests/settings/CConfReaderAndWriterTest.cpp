@@ -6,12 +6,20 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -58,6 +66,14 @@ TEST(CConfReaderAndWriterTest, readingFollowsTheLineRules) {
     }
 }
 
+/// The float as "%.<digits>g" gives it in the C locale, whatever locale the test runs under.
+std::string shown(float value, int digits = 6) {
+    char text[32];
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof(text), value, std::chars_format::general, digits);
+    return std::string(text, end.ptr);
+}
+
 /// Each typed getter's result and out value, the out values starting as true, -99 and {-1, -1, -1}.
 std::string gets(const CConfReaderAndWriter& conf, const char* name) {
     bool b = true;
@@ -66,9 +82,9 @@ std::string gets(const CConfReaderAndWriter& conf, const char* name) {
     const bool rb = conf.getBoolean(name, b), ri = conf.getInteger(name, i), rf = conf.getFloat(name, f),
                rF = conf.getFloatVector3(name, fv), rI = conf.getIntVector3(name, iv);
     char text[200];
-    std::snprintf(text, sizeof(text), "b %d %d, i %d %d, f %d %.9g, F %d %g,%g,%g, I %d %d,%d,%d", rb, b, ri,
-                  i, rf, static_cast<double>(f), rF, static_cast<double>(fv[0]), static_cast<double>(fv[1]),
-                  static_cast<double>(fv[2]), rI, iv[0], iv[1], iv[2]);
+    std::snprintf(text, sizeof(text), "b %d %d, i %d %d, f %d %s, F %d %s,%s,%s, I %d %d,%d,%d", rb, b, ri, i,
+                  rf, shown(f, 9).c_str(), rF, shown(fv[0]).c_str(), shown(fv[1]).c_str(),
+                  shown(fv[2]).c_str(), rI, iv[0], iv[1], iv[2]);
     return text;
 }
 
@@ -152,6 +168,11 @@ TEST(CConfReaderAndWriterTest, aLargeFileWithRepeatedNamesKeepsTheLatestValueAnd
                 value == "v2999");
 }
 
+/// The system's reason for an error number, in the language the test runs under.
+std::string reason(int error) {
+    return std::generic_category().message(error);
+}
+
 TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOldOne) {
     orvtest::IsolatedSetup setup; // a fresh working folder, and a file size limit of its own
     setup.hostVariant.clear();
@@ -199,13 +220,60 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
     EXPECT_EQ(
         run.output,
         "0\nFile exception error: cannot open \"real/folder\" for reading: file to open is a directory\n0\n"
-        "File exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: Not a directory\n0\n"
-        "File exception error: cannot write \"link.txt\": File too large\n0\n"
-        "File exception error: cannot write \"link.txt\": File too large\n0\n"
-        "old = 1 [conf.txt folder]\n1 1 old = 1, link 1\nkept = 1\r\n [conf.txt folder]\n"
-        "1  [conf.txt folder]\n1 kept = 1\r\n [new.txt]\n");
+        "File exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: " +
+            reason(ENOTDIR) + "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
+            "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
+            "\n0\n"
+            "old = 1 [conf.txt folder]\n1 1 old = 1, link 1\nkept = 1\r\n [conf.txt folder]\n"
+            "1  [conf.txt folder]\n1 kept = 1\r\n [new.txt]\n");
     EXPECT_FALSE(CConfReaderAndWriter().readConfiguration(nullptr));
     EXPECT_FALSE(CConfReaderAndWriter().writeConfiguration(nullptr));
+}
+
+TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner) {
+    orvtest::FileTree tree;
+    const CConfReaderAndWriter conf = holding("new");
+    const auto kind = [&tree](const char* name) {
+        struct stat st {};
+        if (lstat(tree.path(name).c_str(), &st) != 0)
+            return std::string("missing");
+        return std::string(S_ISFIFO(st.st_mode)  ? "fifo"
+                           : S_ISCHR(st.st_mode) ? "device"
+                                                 : "file") +
+               " " + std::to_string(st.st_nlink) + " " + std::to_string(st.st_uid) + ":" +
+               std::to_string(st.st_gid) + " " + std::to_string(st.st_mode & 07777);
+    };
+    // A FIFO is written through to its reader and stays; without a reader the write fails at once.
+    ASSERT_EQ(mkfifo(tree.path("fifo").c_str(), 0600), 0);
+    const int reader = open(tree.path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_TRUE(conf.writeConfiguration(tree.path("fifo").c_str()));
+    char got[64] = {};
+    EXPECT_EQ(std::string(got, std::max<ssize_t>(0, read(reader, got, sizeof(got)))), "v = new\r\n");
+    close(reader);
+    EXPECT_FALSE(conf.writeConfiguration(tree.path("fifo").c_str()));
+    EXPECT_EQ(kind("fifo").substr(0, 6), "fifo 1");
+    // A device node (only root may make one) is written through, not replaced.
+    if (mknod(tree.path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        EXPECT_TRUE(conf.writeConfiguration(tree.path("null").c_str()));
+        EXPECT_EQ(kind("null").substr(0, 8), "device 1");
+    }
+    // Both names of a file with two show the new content.
+    tree.file("a.txt", "old");
+    ASSERT_EQ(link(tree.path("a.txt").c_str(), tree.path("b.txt").c_str()), 0);
+    EXPECT_TRUE(conf.writeConfiguration(tree.path("a.txt").c_str()));
+    EXPECT_EQ(tree.read("b.txt") + kind("b.txt").substr(0, 6), "v = new\r\nfile 2");
+    // A replaced file keeps its mode, and its owner and group when root writes another user's file.
+    tree.file("m.txt", "old");
+    const bool root = geteuid() == 0;
+    ASSERT_TRUE(chmod(tree.path("m.txt").c_str(), 0604) == 0 &&
+                (!root || chown(tree.path("m.txt").c_str(), 65534, 65534) == 0));
+    const std::string owner =
+        root ? "65534:65534" : std::to_string(getuid()) + ":" + std::to_string(getgid());
+    EXPECT_TRUE(conf.writeConfiguration(tree.path("m.txt").c_str()));
+    EXPECT_EQ(tree.read("m.txt") + kind("m.txt"), "v = new\r\nfile 1 " + owner + " " + std::to_string(0604));
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System;
+    EXPECT_EQ(QDir(QString::fromStdString(tree.root())).entryList(all, QDir::Name).join(' ').toStdString(),
+              std::string("a.txt b.txt fifo m.txt") + (tree.exists("null") ? " null" : ""));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -21,8 +22,11 @@ void printLookups(const char* key) {
                ri = CSimpleUserSettings::getIntegerFromFileDirectly(key, i),
                rf = CSimpleUserSettings::getFloatFromFileDirectly(key, f),
                rs = CSimpleUserSettings::getStringFromFileDirectly(key, s);
-    std::printf("%s: b %d %d, i %d %d, f %d %g, s %d %s\n", key, rb, b, ri, i, rf, static_cast<double>(f), rs,
-                s.c_str());
+    char number[32]; // %g in the C locale, whatever locale the test runs under
+    const std::to_chars_result end =
+        std::to_chars(number, number + sizeof(number), f, std::chars_format::general, 6);
+    std::printf("%s: b %d %d, i %d %d, f %d %s, s %d %s\n", key, rb, b, ri, i, rf,
+                std::string(number, end.ptr).c_str(), rs, s.c_str());
 }
 
 TEST(CSimpleUserSettingsTest, lookupsReadOneValueOfTheAskedTypeFromTheFileAsItIsNow) {
