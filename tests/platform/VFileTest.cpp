@@ -2,6 +2,7 @@
 #include "platform/VArchive.h"
 #include "platform/VFileFinder.h"
 
+#include "common/IsolatedRun.h"
 #include "platform/FileTreeFixture.h"
 
 #include <QDir>
@@ -191,6 +192,23 @@ TEST(VFileTest, existenceFolderCreationAndErasing) {
         EXPECT_FALSE(files.exists("abcdir/abc"));
     }
     EXPECT_EQ(VFile::eraseFilesWithPrefix(nullptr, "") + VFile::eraseFilesWithPrefix("/", nullptr), 0);
+    // Files the user may not delete (their folder is read-only to an unprivileged user) stay.
+    orvtest::IsolatedSetup setup;
+    setup.hostVariant.clear();
+    const orvtest::IsolatedResult locked = orvtest::runIsolated(
+        [] {
+            if (!QDir().mkdir("locked") || !QFile("locked/abc").open(QIODevice::WriteOnly) ||
+                !orvtest::actAsUnprivilegedUser(
+                    {QDir::currentPath().toStdString(), "locked", "locked/abc"}) ||
+                chmod("locked", 0555) != 0)
+                return 2;
+            const int erased = VFile::eraseFilesWithPrefix("locked", "a");
+            const bool kept = QFile::exists("locked/abc");
+            chmod("locked", 0755);
+            return erased == 0 && kept ? 0 : 1;
+        },
+        setup);
+    EXPECT_EQ(locked.exitCode, 0);
 }
 
 /// Reads bytes until a read gives false, each read showing as "[line]bytesRead" and a blank, or a
