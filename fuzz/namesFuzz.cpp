@@ -75,22 +75,30 @@ void checkSuffix(const std::string& name, bool hashStyle) {
     }
 }
 
-// A new name carries the moved number (the base alone below 0, capped at the int maximum) and the
-// same base name.
+// A new name differs from the name it comes from. It carries the moved number (the base alone
+// below 0, capped at the int maximum) and the same base name, except where that would give the name
+// itself or drop suffix digits beyond the int range: then the whole name gets the suffix 0.
 void checkNewName(const std::string& name, int increment, bool hashStyle) {
-    const long long moved =
-        static_cast<long long>(tt::getNameSuffixNumber(name.c_str(), hashStyle)) + increment;
+    const int number = tt::getNameSuffixNumber(name.c_str(), hashStyle);
+    const long long moved = static_cast<long long>(number) + increment;
     const std::string base = tt::getNameWithoutSuffixNumber(name.c_str(), hashStyle);
+    const std::string marker = hashStyle ? "#" : "";
     const std::string made =
         hashStyle ? tt::generateNewName_dash(name, increment) : tt::generateNewName_noDash(name, increment);
-    if (moved < 0) {
-        check(made == base);
-        return;
-    }
-    check(tt::getNameSuffixNumber(made.c_str(), hashStyle) == (moved > INT_MAX ? INT_MAX : moved));
-    check(tt::getNameWithoutSuffixNumber(made.c_str(), hashStyle) == base);
+    check(made != name);
     const std::string plusOne = hashStyle ? tt::generateNewName_dash(name) : tt::generateNewName_noDash(name);
     check(plusOne == (hashStyle ? tt::generateNewName_dash(name, 1) : tt::generateNewName_noDash(name, 1)));
+    const std::string usual =
+        moved < 0 ? base : base + marker + std::to_string(moved > INT_MAX ? INT_MAX : moved);
+    if ((number < 0 && base != name) || usual == name) {
+        check(made == name + marker + "0");
+        return;
+    }
+    check(made == usual);
+    if (moved >= 0) {
+        check(tt::getNameSuffixNumber(made.c_str(), hashStyle) == (moved > INT_MAX ? INT_MAX : moved));
+        check(tt::getNameWithoutSuffixNumber(made.c_str(), hashStyle) == base);
+    }
 }
 
 // Replacing keeps the length and the allowed characters, reports a change exactly when there was one,

@@ -57,7 +57,8 @@ int digitsValue(std::string const& name, std::size_t start) {
 /// when that number is negative, the largest int when it would exceed the int range. When that
 /// would give the name itself, or drop suffix digits beyond the int range, the whole name gets a
 /// new suffix 0 instead, so that the result always differs and keeps every character of the name.
-std::string generateNewName(std::string const& name, int increment, bool hashStyle) {
+std::string generateNewName(std::string const& whole, int increment, bool hashStyle) {
+    const std::string name = whole.c_str(); // as the other name functions, up to the first NUL
     const int suffix = getNameSuffixNumber(name.c_str(), hashStyle);
     std::string base = getNameWithoutSuffixNumber(name.c_str(), hashStyle);
     const char* marker = hashStyle ? "#" : "";
