@@ -3,12 +3,18 @@
 #include "util/cLocaleFormat_p.h"
 
 #include <QString>
+// lexical_cast reads integers with the C++ global locale's digit grouping unless told otherwise; a
+// host may have set that locale to the user's.
+#define BOOST_LEXICAL_CAST_ASSUME_C_LOCALE
+#include <boost/lexical_cast/detail/inf_nan.hpp>
 #include <boost/lexical_cast/try_lexical_convert.hpp>
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdarg>
+#include <locale>
+#include <sstream>
 
 namespace tt {
 
@@ -212,11 +218,31 @@ bool stringToInt(const char* text, int& value) {
 
 namespace {
 
-// The whole text as one number of type T, with lexical_cast's rules; value untouched on failure.
-template <typename T> bool readWholeNumber(const std::string& text, T& value) {
-    T read{};
+// The whole text as one int, with lexical_cast's rules; value untouched on failure.
+bool readWholeNumber(const std::string& text, int& value) {
+    int read = 0;
     if (!boost::conversion::try_lexical_convert(text, read))
         return false;
+    value = read;
+    return true;
+}
+
+// The whole text as one float, with lexical_cast's rules ("nan", "inf" and "infinity" in any case,
+// no text ending in an exponent mark or sign), but always in the classic locale, where lexical_cast
+// itself would read with the C++ global locale; value untouched on failure.
+bool readWholeNumber(const std::string& text, float& value) {
+    float read = 0;
+    const char* begin = text.data();
+    if (!boost::detail::parse_inf_nan(begin, begin + text.size(), read)) {
+        std::istringstream in(text);
+        in.imbue(std::locale::classic());
+        in.unsetf(std::ios::skipws);
+        if (!(in >> read) || in.get() != std::char_traits<char>::eof())
+            return false;
+        const char last = text.back();
+        if (last == 'e' || last == 'E' || last == '-' || last == '+')
+            return false;
+    }
     value = read;
     return true;
 }

@@ -9,6 +9,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <locale>
 #include <random>
 #include <string>
 #include <tuple>
@@ -60,22 +61,37 @@ TEST(ttNumbersFNb, IntegersPlainFormsAndSignedTexts) {
               65538u + 65539u + 65542u + 65538u);
 }
 
-TEST(ttNumbersFNb, TextsIgnoreALocaleThatTheHostApplied) {
-    // A Qt host applies the user's locale (setlocale) when it makes its application object.
+/// Decimal comma and grouped thousands, as in many users' locales.
+struct CommaDecimals : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+
+TEST(ttNumbersFNb, NumbersIgnoreALocaleThatTheHostApplied) {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
+    // Some hosts make the user's locale the C++ global one.
+    const std::locale previousGlobal =
+        std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+    float read[3] = {0, 0, 0};
+    int thousand = 0;
+    const bool readOk = tt::getValidFloat("3.5", read[0]) && !tt::getValidFloat("3,5", read[1]) &&
+                        !tt::getValidInt("1.000", thousand);
+    std::locale::global(previousGlobal);
+    EXPECT_TRUE(readOk && read[0] == 3.5f && read[1] == 0 && thousand == 0);
+    // A Qt host applies the user's locale (setlocale) when it makes its application object.
     const char* comma = nullptr;
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
         if (comma == nullptr && std::setlocale(LC_ALL, name) != nullptr)
             comma = name;
-    if (comma == nullptr)
-        GTEST_SKIP() << "no comma-decimal locale here; the test command makes one";
     const std::string texts = tt::FNb(2, 3.5f, 1, false) + " " + tt::FNb(3.5f) + " " + tt::FNb(3.5) + " " +
                               tt::getFString(false, 3.5f, 1) + " " + CTTUtil::formatString("%.1f", 3.5);
-    float read = 0;
-    const bool readOk = tt::stringToFloat("3.5", read, true, false);
+    const bool readInC = tt::stringToFloat("3.5", read[2], true, false) && read[2] == 3.5f;
     std::setlocale(LC_ALL, previous.c_str());
+    if (comma == nullptr)
+        GTEST_SKIP() << "no comma-decimal locale here for the texts; the test command makes one";
     EXPECT_EQ(texts, "003.5 3.500000 3.500000 3.5 3.5") << comma;
-    EXPECT_TRUE(readOk && read == 3.5f);
+    EXPECT_TRUE(readInC);
 }
 
 TEST(ttNumbersDecimalPos, CountsDecimalsNeeded) {
