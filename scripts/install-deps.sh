@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     dpkg-dev file
     openssl
+    locales
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build-test/), checks the installed library and its package with a caller's project, runs every
-# test, then runs the thread tests again under ThreadSanitizer (build-tsan/).
+# test as the calling user, again under a comma-decimal locale and again as an unprivileged user,
+# then runs the thread tests again under ThreadSanitizer (build-tsan/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -21,6 +22,29 @@ bash scripts/run-fuzz.sh
 bash scripts/check-install.sh
 
 ctest --test-dir build-test -j2 --output-on-failure --timeout 600
+
+# The same test programs again (the build is not repeated) where users run them: under a
+# comma-decimal locale, made here from the distribution's locale sources into the build folder, and
+# as an unprivileged user (65534) with a temporary folder of its own. ctest writes its log under
+# build-test/Testing, which is handed to that user; everything else it only reads.
+mkdir -p build-test/locales
+localedef -i de_DE -f UTF-8 build-test/locales/de_DE.UTF-8
+LOCPATH="$PWD/build-test/locales" LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 \
+    ctest --test-dir build-test -j2 --output-on-failure --timeout 600
+if [ "$(id -u)" -eq 0 ]; then
+    as_unprivileged=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    if ! "${as_unprivileged[@]}" test -r build-test/CTestTestfile.cmake; then
+        echo "User 65534 cannot read $PWD/build-test: put the project where every user may read it." >&2
+        exit 1
+    fi
+    unprivileged_tmp=$(mktemp -d)
+    trap 'rm -rf "$unprivileged_tmp"' EXIT
+    chown 65534:65534 "$unprivileged_tmp"
+    mkdir -p build-test/Testing
+    chown -R 65534:65534 build-test/Testing
+    "${as_unprivileged[@]}" env TMPDIR="$unprivileged_tmp" HOME="$unprivileged_tmp" \
+        ctest --test-dir build-test -j2 --output-on-failure --timeout 600
+fi
 
 # Only the platform test program is built with ThreadSanitizer, and only the thread tests run. Any
 # reported race stops the run. The Qt library is not instrumented: its own calls into the C library
