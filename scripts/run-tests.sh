@@ -33,7 +33,20 @@ LOCPATH="$PWD/build-test/locales" LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 \
     ctest --test-dir build-test -j2 --output-on-failure --timeout 600
 if [ "$(id -u)" -eq 0 ]; then
     as_unprivileged=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-    if ! "${as_unprivileged[@]}" test -r build-test/CTestTestfile.cmake; then
+    # A checkout below a private folder (root's home, say) is out of that user's reach: the folders
+    # above it get the search right for others (only that: nothing in them becomes readable).
+    if ! "${as_unprivileged[@]}" test -r "$PWD/build-test/CTestTestfile.cmake"; then
+        dir=$PWD
+        while :; do
+            if ! "${as_unprivileged[@]}" test -x "$dir"; then
+                echo "Letting other users pass through $dir to reach the build"
+                chmod o+x "$dir"
+            fi
+            [ "$dir" = / ] && break
+            dir=$(dirname "$dir")
+        done
+    fi
+    if ! "${as_unprivileged[@]}" test -r "$PWD/build-test/CTestTestfile.cmake"; then
         echo "User 65534 cannot read $PWD/build-test: put the project where every user may read it." >&2
         exit 1
     fi
