@@ -1,0 +1,3 @@
+#include "orvVersion.h"
+
+const char* orvVersion(void) { return ORV_VERSION_STRING; }
