@@ -1,3 +1,5 @@
 #include "orvVersion.h"
 
-const char* orvVersion(void) { return ORV_VERSION_STRING; }
+const char* orvVersion(void) {
+    return ORV_VERSION_STRING;
+}
