@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <QThread>
 
 #include <atomic>
@@ -7,7 +9,7 @@
 /// The thread on which VThread::launchSimpleThread runs a plain function. A Thread launched that
 /// way releases itself after its function has returned: through the event loop of the launching
 /// thread when that thread was running one, otherwise when its own thread exits.
-class Thread : public QThread {
+class ORV_EXPORT Thread : public QThread {
     Q_OBJECT
 
 public:

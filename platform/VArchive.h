@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,7 +12,7 @@ class VFile;
 
 /// Reads a VFile's text line by line, or writes strings and lines to it; both directions also
 /// move single bytes. The VFile must outlive the archive.
-class VArchive {
+class ORV_EXPORT VArchive {
 public:
     static constexpr unsigned short LOAD = 0;
     static constexpr unsigned short STORE = 1;

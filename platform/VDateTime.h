@@ -1,9 +1,11 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <cstdint>
 
 /// Clocks and calendar dates; all operations are static.
-class VDateTime {
+class ORV_EXPORT VDateTime {
 public:
     VDateTime() = delete;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -9,7 +11,7 @@ class QFile;
 
 /// One named file, opened when constructed and closed when destroyed, with static helpers for
 /// existence tests, folder creation and erasing.
-class VFile {
+class ORV_EXPORT VFile {
 public:
     static constexpr unsigned short CREATE_WRITE = 1;    ///< write; missing folders made; file emptied
     static constexpr unsigned short SHARE_EXCLUSIVE = 2; ///< accepted, no effect

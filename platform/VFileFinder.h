@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include "platform/SFileOrFolder.h"
 
 #include <string>
@@ -7,7 +9,7 @@
 
 /// Lists the entries of one folder (files with an extension, folders, or both), sorted by name
 /// without regard to letter case; the records stay with the finder until its next search.
-class VFileFinder {
+class ORV_EXPORT VFileFinder {
 public:
     VFileFinder();
     virtual ~VFileFinder();

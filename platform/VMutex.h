@@ -1,11 +1,13 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <QMutex>
 #include <QWaitCondition>
 
 /// Two independent locks: a recursive one (lock, tryLock, unlock) and a non-recursive one with a
 /// wait condition (the *_simple operations). Neither family orders itself against the other.
-class VMutex {
+class ORV_EXPORT VMutex {
 public:
     VMutex();
     virtual ~VMutex();

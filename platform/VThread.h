@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include "platform/VMutex.h"
 
 #include <pthread.h>
@@ -7,7 +9,7 @@
 
 /// Starts threads, records which threads are the user-interface and the simulation's main thread,
 /// numbers the threads that query the application interface, and sleeps and yields.
-class VThread {
+class ORV_EXPORT VThread {
 public:
     /// Starts a POSIX thread running start(nullptr), which is expected to call endThread(). The flag
     /// is not used.

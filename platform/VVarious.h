@@ -1,12 +1,14 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <string>
 
 class QLibrary;
 
 /// Platform questions in one place: the module path, taking paths apart, dynamic libraries,
 /// starting other programs and the clipboard.
-class VVarious {
+class ORV_EXPORT VVarious {
 public:
     /// The working folder at the first successful call, kept for the life of the process.
     static std::string getModulePath();

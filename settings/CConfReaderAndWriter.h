@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,7 +11,7 @@
 /// read from "name = value // comment" lines, asked for typed values, extended and written back.
 /// An entry with an empty name is a free line, written as its comment alone. Null names never
 /// match and cannot be added; a null comment or line counts as empty.
-class CConfReaderAndWriter {
+class ORV_EXPORT CConfReaderAndWriter {
 public:
     CConfReaderAndWriter();
     virtual ~CConfReaderAndWriter();

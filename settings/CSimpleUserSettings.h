@@ -1,12 +1,14 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <string>
 
 /// Reads single values straight from the user-settings file "system/usrset.txt" below the module
 /// path, parsing the whole file anew for each lookup. Every lookup returns true and sets `value`
 /// only when the file was read and the key holds a value of the asked type; otherwise `value`
 /// keeps what the caller put there.
-class CSimpleUserSettings {
+class ORV_EXPORT CSimpleUserSettings {
 public:
     CSimpleUserSettings();
     virtual ~CSimpleUserSettings();

@@ -2,6 +2,8 @@
 // The update checker: asks the maker's update server at most once a day whether a newer Zembrix
 // release exists, prints what it learns and keeps a notice for the host at most once a week.
 
+#include "orvExport.h"
+
 #include <QNetworkReply>
 #include <QObject>
 
@@ -12,7 +14,7 @@ class QTimer;
 
 /// Checks for a newer Zembrix release; lives on the host's user-interface thread and gets its
 /// network and timer events from that thread's event loop.
-class CUpdateCheck : public QObject {
+class ORV_EXPORT CUpdateCheck : public QObject {
     Q_OBJECT
 
 public:

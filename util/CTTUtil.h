@@ -1,10 +1,12 @@
 #pragma once
 
+#include "orvExport.h"
+
 #include <string>
 
 /// Static operations on byte strings: lines and words, trimming, formatting, raw bytes, a CRC-16,
 /// base64 and unique strings, and two colour scalings.
-class CTTUtil {
+class ORV_EXPORT CTTUtil {
 public:
     CTTUtil() = delete;
 

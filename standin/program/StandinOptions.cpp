@@ -2,6 +2,8 @@
 
 #include "StandinReplies.h"
 
+#include <QUrl>
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -33,42 +35,100 @@ bool parseEdition(const std::string& text, int& edition) {
     return false;
 }
 
+bool isValueOption(const std::string& option) {
+    for (const char* known : {"--edition", "--host-version", "--host-revision", "--workdir", "--plugin",
+                              "--host-library", "--update-server", "--reply", "--soak"})
+        if (option == known)
+            return true;
+    return false;
+}
+
+// An update server's base address: http or https, a host, an optional port, nothing after.
+bool isServerAddress(const std::string& text) {
+    const QUrl url(QString::fromStdString(text), QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty() &&
+           (url.path().isEmpty() || url.path() == "/") && !url.hasQuery() && !url.hasFragment() &&
+           url.userInfo().isEmpty();
+}
+
+// A number the user set in the environment holds unless the option was given.
+bool takeEnvironment(const char* name, bool optionGiven, int& value, std::string& error) {
+    const char* text = std::getenv(name);
+    if (optionGiven || text == nullptr || *text == '\0')
+        return true;
+    if (parseInt(text, value))
+        return true;
+    error = std::string("bad value in the environment for ") + name + ": " + text;
+    return false;
+}
+
+bool takeServerFromEnvironment(StandinOptions& options, std::string& error) {
+    const char* text = std::getenv("ORV_UPDATE_SERVER");
+    if (options.updateServer.empty() && text != nullptr && *text != '\0') {
+        if (!isServerAddress(text)) {
+            error = std::string("bad value in the environment for ORV_UPDATE_SERVER: ") + text;
+            return false;
+        }
+        options.updateServer = text;
+    }
+    if (options.soakCycles > 0 && !options.updateServer.empty()) {
+        error = "--soak counts the requests at its own loopback server: it does not go with "
+                "--update-server or ORV_UPDATE_SERVER";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::string& error) {
+    bool hostVersionGiven = false;
+    bool hostRevisionGiven = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
+        std::string option = argv[i];
         if (option == "--help" || option == "-h") {
             options.showHelp = true;
             continue;
         }
-        if (i + 1 >= argc) {
-            error = "unknown option or missing value: " + option;
+        if (option == "--version") {
+            options.showVersion = true;
+            continue;
+        }
+        // "--name=value" or "--name value".
+        std::string value;
+        const std::size_t equals = option.find('=');
+        if (option.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+        } else if (!isValueOption(option)) {
+            error = "unknown option: " + option;
+            return false;
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        } else {
+            error = "missing value for " + option;
             return false;
         }
-        const char* value = argv[++i];
         bool ok = true;
         if (option == "--edition")
             ok = parseEdition(value, options.edition);
         else if (option == "--host-version")
-            ok = parseInt(value, options.hostVersion);
+            ok = hostVersionGiven = parseInt(value.c_str(), options.hostVersion);
         else if (option == "--host-revision")
-            ok = parseInt(value, options.hostRevision);
+            ok = hostRevisionGiven = parseInt(value.c_str(), options.hostRevision);
         else if (option == "--workdir")
-            options.workDir = value;
+            ok = !(options.workDir = value).empty();
         else if (option == "--plugin")
-            options.pluginPath = value;
+            ok = !(options.pluginPath = value).empty();
         else if (option == "--host-library")
-            options.hostLibrary = value;
-        else if (option == "--update-server") {
-            options.updateServer = value;
-            ok = !options.updateServer.empty();
-        } else if (option == "--reply") {
-            options.reply = value;
-            ok = isKnownReply(options.reply);
-        } else if (option == "--soak") {
-            ok = parseInt(value, options.soakCycles) && options.soakCycles > 0;
-        } else {
+            ok = !(options.hostLibrary = value).empty();
+        else if (option == "--update-server")
+            ok = isServerAddress(options.updateServer = value);
+        else if (option == "--reply")
+            ok = isKnownReply(options.reply = value);
+        else if (option == "--soak")
+            ok = parseInt(value.c_str(), options.soakCycles) && options.soakCycles > 0;
+        else {
             error = "unknown option: " + option;
             return false;
         }
@@ -77,11 +137,9 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
             return false;
         }
     }
-    if (options.soakCycles > 0 && !options.updateServer.empty()) {
-        error = "--soak counts the requests at its own loopback server: it does not go with --update-server";
-        return false;
-    }
-    return true;
+    return takeEnvironment("ORV_STANDIN_HOST_VERSION", hostVersionGiven, options.hostVersion, error) &&
+           takeEnvironment("ORV_STANDIN_HOST_REVISION", hostRevisionGiven, options.hostRevision, error) &&
+           takeServerFromEnvironment(options, error);
 }
 
 std::string standinHelpText(const char* programName) {
@@ -95,14 +153,16 @@ runs the update check (commands 4 and 6, the event loop until the answer or the 
 notice of key 9, command 5) against its own loopback update server or the one named.
 The check runs at most once a day: keep the working folder (--workdir) to see it skipped.
 
-Options:
+Options (each also as --name=value):
   --edition quelt|custom   edition code passed to the plugin (1 or -1; default quelt)
-  --host-version N         host version, major*10000 + minor*100 + patch (default 40000)
-  --host-revision N        host revision (default 1)
+  --host-version N         host version, major*10000 + minor*100 + patch (default 40000, or
+                           ORV_STANDIN_HOST_VERSION when set)
+  --host-revision N        host revision (default 1, or ORV_STANDIN_HOST_REVISION when set)
   --workdir DIR            working folder to use and keep (default: a fresh temporary folder)
   --plugin PATH            plugin library to load (default: the one built beside this program)
   --host-library PATH      stand-in host library to copy into the working folder
-  --update-server URL      update server to ask (default: a loopback server on 127.0.0.1)
+  --update-server URL      update server to ask: http or https, a host, an optional port
+                           (default: ORV_UPDATE_SERVER when set, else a loopback server on 127.0.0.1)
   --reply KIND             what the loopback server answers (default new-version):
                              new-version, bug-fix, up-to-date  a version text for this host
                              http-error                        status 500
@@ -113,8 +173,12 @@ Options:
                              file:PATH                         the body read from PATH
   --soak N                 instead of one run, N cycles of initialisation, every query and an
                            update check (the timestamp file removed first), then figures on
-                           answers and memory; exit status 3 when a check went unanswered
+                           answers and memory
+  --version                show the version
   --help                   show this text
+
+Exit status: 0 done, 1 the working folder, a library or the loopback server could not be set up,
+2 the plugin refused to start, 3 a soak cycle's check went unanswered, 64 a bad option.
 )";
     return text;
 }

@@ -15,9 +15,21 @@ struct StandinOptions {
     std::string reply = "new-version"; ///< what the loopback update server answers
     int soakCycles = 0;                ///< with more than 0, the long run of StandinSoak.h
     bool showHelp = false;
+    bool showVersion = false;
 };
 
-/// Parses argv; false with a message in error when an option is unknown or its value is bad.
+/// Exit statuses of orv-standin.
+enum StandinExit {
+    kExitOk = 0,
+    kExitSetupFailed = 1,
+    kExitPluginRefused = 2,
+    kExitSoakUnanswered = 3,
+    kExitUsage = 64
+};
+
+/// Parses argv ("--name value" or "--name=value"), then takes what the environment holds for the
+/// options not given (ORV_STANDIN_HOST_VERSION, ORV_STANDIN_HOST_REVISION, ORV_UPDATE_SERVER): an
+/// explicit option wins. False with a one-line message in error when an option or a value is bad.
 bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::string& error);
 
 /// The text printed for --help.

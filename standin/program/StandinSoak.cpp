@@ -132,5 +132,5 @@ int runSoak(const PluginEntryPoints& plugin, const StandinOptions& options,
     figures.heapAtEnd = heapInUse();
     printFigures(figures, clock.elapsed());
     const auto cycles = static_cast<std::size_t>(figures.cycles);
-    return figures.answered == figures.cycles && figures.requests == cycles ? 0 : 3;
+    return figures.answered == figures.cycles && figures.requests == cycles ? kExitOk : kExitSoakUnanswered;
 }

@@ -57,6 +57,7 @@ bool waitForRecordedCheck() {
 
 bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server) {
     if (!options.updateServer.empty()) {
+        // From --update-server, or ORV_UPDATE_SERVER as the user set it.
         setenv("ORV_UPDATE_SERVER", options.updateServer.c_str(), 1);
         std::cout << "Update server: " << options.updateServer << "\n";
         return true;

@@ -5,6 +5,7 @@
 #include "StandinOptions.h"
 #include "StandinSoak.h"
 #include "StandinUpdateCheck.h"
+#include "orvVersion.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -33,23 +35,45 @@ void printIdentity(const PluginEntryPoints& plugin) {
     std::cout << std::flush;
 }
 
-bool prepareWorkDir(const StandinOptions& options, const QString& workDir) {
-    if (!QDir().mkpath(workDir)) {
-        std::cerr << "orv-standin: cannot create the working folder " << workDir.toStdString() << "\n";
+bool sameContents(const std::string& first, const std::string& second) {
+    QFile a(QString::fromStdString(first));
+    QFile b(QString::fromStdString(second));
+    return a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.size() == b.size() &&
+           a.readAll() == b.readAll();
+}
+
+// Puts the host library in the working folder; one that is already there unchanged is kept, so a
+// folder that cannot be written but holds the library still serves.
+bool prepareWorkDir(const StandinOptions& options, const std::string& workDir) {
+    std::error_code error;
+    std::filesystem::create_directories(workDir, error);
+    if (error || !std::filesystem::is_directory(workDir, error)) {
+        std::cerr << "orv-standin: cannot create the working folder " << workDir << ": "
+                  << (error ? error : std::make_error_code(std::errc::not_a_directory)).message() << "\n";
         return false;
     }
-    const QString target = workDir + "/zadodiredi.dylib";
-    QFile::remove(target);
-    if (!QFile::copy(QString::fromStdString(options.hostLibrary), target)) {
-        std::cerr << "orv-standin: cannot copy the host library " << options.hostLibrary << " into "
-                  << workDir.toStdString() << "\n";
+    const std::string target = workDir + "/zadodiredi.dylib";
+    if (!sameContents(options.hostLibrary, target)) {
+        // A new file rather than the old one rewritten, which a running program may have mapped.
+        std::filesystem::remove(target, error);
+        if (!error)
+            std::filesystem::copy_file(options.hostLibrary, target, error);
+        if (error) {
+            std::cerr << "orv-standin: cannot copy the host library " << options.hostLibrary << " into "
+                      << workDir << ": " << error.message() << "\n";
+            return false;
+        }
+    }
+    if (!QDir::setCurrent(QString::fromStdString(workDir))) {
+        std::cerr << "orv-standin: cannot enter the working folder " << workDir << "\n";
         return false;
     }
-    return QDir::setCurrent(workDir);
+    return true;
 }
 
 int runHost(const StandinOptions& options) {
-    // The stand-in host library reports the version this host plays.
+    // The stand-in host library reports the version this host plays (the user's environment, when
+    // set, is already in the options unless an option replaced it).
     setenv("ORV_STANDIN_HOST_VERSION", std::to_string(options.hostVersion).c_str(), 1);
     setenv("ORV_STANDIN_HOST_REVISION", std::to_string(options.hostRevision).c_str(), 1);
 
@@ -60,23 +84,23 @@ int runHost(const StandinOptions& options) {
         workDir = temporary->path();
     }
     const QString pluginPath = QFileInfo(QString::fromStdString(options.pluginPath)).absoluteFilePath();
-    if (!prepareWorkDir(options, workDir))
-        return 1;
+    if (!prepareWorkDir(options, workDir.toStdString()))
+        return kExitSetupFailed;
     std::cout << "Working folder: " << QDir::currentPath().toStdString() << "\n";
     orvstandin::LoopbackUpdateServer updateServer;
     if (!startUpdateServer(options, updateServer))
-        return 1;
+        return kExitSetupFailed;
 
     PluginSession session;
     std::string error;
     if (!session.load((workDir + "/zadodiredi.dylib").toStdString(), pluginPath.toStdString(), error)) {
         std::cerr << "orv-standin: " << error << "\n";
-        return 1;
+        return kExitSetupFailed;
     }
     const PluginEntryPoints& plugin = session.plugin();
     if (plugin.simStart(nullptr, 0) == 0) {
         std::cout << "The plugin refused to start.\n";
-        return 2;
+        return kExitPluginRefused;
     }
     static int mainWindow = 0;
     plugin.setHld(&mainWindow);
@@ -104,12 +128,16 @@ int main(int argc, char** argv) {
     options.hostLibrary = ORV_STANDIN_DEFAULT_HOST_LIBRARY;
     std::string error;
     if (!parseStandinOptions(argc, argv, options, error)) {
-        std::cerr << "orv-standin: " << error << "\n" << standinHelpText(argv[0]);
-        return 64;
+        std::cerr << "orv-standin: " << error << "\nTry '" << argv[0] << " --help' for more information.\n";
+        return kExitUsage;
     }
     if (options.showHelp) {
         std::cout << standinHelpText(argv[0]);
-        return 0;
+        return kExitOk;
+    }
+    if (options.showVersion) {
+        std::cout << "orv-standin (simExtOrv) " ORV_VERSION_STRING "\n";
+        return kExitOk;
     }
     return runHost(options);
 }

@@ -1,26 +1,42 @@
 // orv-standin end to end: it loads the plugin like the host and prints what the plugin answers.
+#include "common/IsolatedRun.h"
+#include "orvVersion.h"
+
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
 struct ProgramRun {
     int exitCode = -1;
     std::string output;
+    std::string errors;
 };
 
-ProgramRun runStandin(const QStringList& arguments) {
+/// Runs the program with the variables of `environment` ("NAME=value") added to the test's own.
+ProgramRun runStandin(const QStringList& arguments, const QStringList& environment = {}) {
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.remove("ORV_UPDATE_SERVER");
+    for (const QString& variable : environment)
+        variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    process.setProcessEnvironment(variables);
     process.start(ORV_TEST_STANDIN_PROGRAM, arguments);
     ProgramRun run;
     if (!process.waitForFinished(120000))
         return run;
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.output = process.readAllStandardOutput().toStdString();
+    run.errors = process.readAllStandardError().toStdString();
     return run;
 }
 
@@ -61,10 +77,72 @@ TEST(StandinProgram, HelpAndBadOptions) {
     const ProgramRun help = runStandin({"--help"});
     EXPECT_EQ(0, help.exitCode);
     EXPECT_TRUE(contains(help.output, "--edition quelt|custom")) << help.output;
-    EXPECT_EQ(64, runStandin({"--edition", "gold"}).exitCode);
-    EXPECT_EQ(64, runStandin({"--host-version", "12x"}).exitCode);
-    EXPECT_EQ(64, runStandin({"--no-such-option", "1"}).exitCode);
-    EXPECT_EQ(64, runStandin({"--workdir"}).exitCode);
+    EXPECT_EQ("orv-standin (simExtOrv) " ORV_VERSION_STRING "\n", runStandin({"--version"}).output);
+    // A bad option gets one line and a pointer to --help, not the help itself.
+    for (const QStringList& arguments :
+         {QStringList{"--edition", "gold"}, QStringList{"--host-version", "12x"},
+          QStringList{"--no-such-option", "1"}, QStringList{"--workdir"},
+          QStringList{"--update-server", "ftp://updates.example"}, QStringList{"--update-server=https://"},
+          QStringList{"--update-server", "http://a.example/path"}, QStringList{"--soak", "2"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const ProgramRun run = runStandin(arguments, {"ORV_UPDATE_SERVER=http://127.0.0.1:1"});
+        EXPECT_EQ(64, run.exitCode);
+        EXPECT_EQ("", run.output);
+        EXPECT_EQ(2, std::count(run.errors.begin(), run.errors.end(), '\n')) << run.errors;
+        EXPECT_TRUE(contains(run.errors, " --help' for more information.\n")) << run.errors;
+    }
+}
+
+// What the user set in the environment holds unless an option says otherwise; "--name=value" works.
+TEST(StandinProgram, EnvironmentAndOptions) {
+    const QStringList oldHost{"ORV_STANDIN_HOST_VERSION=30500"};
+    const struct {
+        const char* name;
+        QStringList arguments;
+        QStringList environment;
+        int exitCode;
+        const char* output;
+    } rows[] = {
+        {"host version from the environment", {}, oldHost, 2, "somewhat old"},
+        {"the option wins", {"--host-version", "40000"}, oldHost, 0, "Version 4.0.0 (rev 1)"},
+        {"name=value", {"--host-version=40000", "--edition=custom"}, oldHost, 0, "== About Zembrix =="},
+        {"server from the environment",
+         {"--edition", "custom"},
+         {"ORV_UPDATE_SERVER=http://127.0.0.1:1"},
+         0,
+         "Update server: http://127.0.0.1:1\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ProgramRun run = runStandin(row.arguments, row.environment);
+        EXPECT_EQ(row.exitCode, run.exitCode) << run.errors;
+        EXPECT_TRUE(contains(run.output, row.output)) << run.output;
+    }
+}
+
+// A failure says why; a folder that cannot be written but already holds the host library serves.
+TEST(StandinProgram, WorkingFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string file = dir.filePath("file").toStdString();
+    ASSERT_TRUE(QFile(QString::fromStdString(file)).open(QIODevice::WriteOnly));
+    const ProgramRun notAFolder = runStandin({"--workdir", QString::fromStdString(file + "/sub")});
+    EXPECT_EQ(1, notAFolder.exitCode);
+    const std::string reason = "cannot create the working folder " + file + "/sub: ";
+    // The reason follows the folder (its text depends on the language).
+    const std::size_t at = notAFolder.errors.find(reason);
+    ASSERT_NE(std::string::npos, at) << notAFolder.errors;
+    EXPECT_NE('\n', notAFolder.errors.at(at + reason.size())) << notAFolder.errors;
+
+    const QString readOnly = dir.filePath("readOnly");
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(orvtest::standinHostPath("full")),
+                            readOnly + "/zadodiredi.dylib"));
+    ASSERT_EQ(0, chmod(readOnly.toLocal8Bit().constData(), 0555));
+    const ProgramRun run = runStandin({"--workdir", readOnly, "--edition", "custom"});
+    chmod(readOnly.toLocal8Bit().constData(), 0755);
+    EXPECT_EQ(0, run.exitCode) << run.errors;
+    EXPECT_TRUE(contains(run.output, "Plugin ended.\n")) << run.output;
 }
 
 } // namespace

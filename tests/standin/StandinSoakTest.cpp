@@ -118,7 +118,7 @@ TEST(StandinSoak, RefusesACountBelowOneAndAnotherServer) {
         {"another server",
          {"--soak", "2", "--update-server", "http://127.0.0.1:9"},
          "orv-standin: --soak counts the requests at its own loopback server: it does not go with "
-         "--update-server\n"},
+         "--update-server or ORV_UPDATE_SERVER\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
