@@ -27,6 +27,12 @@ unsigned char refuse(const char* message) {
     return 0;
 }
 
+// A host may unload the plugin without calling simEnd: the library then ends the session itself, so
+// that no checker (with its timer and reply) and no reference to the host library outlives its code.
+struct SessionEnder {
+    ~SessionEnder() { simEnd(); }
+} sessionEnder;
+
 } // namespace
 
 extern "C" unsigned char simStart(void*, int) {

@@ -21,14 +21,15 @@ extern std::string serializationVersion;
 extern std::string compilerStr;
 extern std::string buildDateStr;
 extern std::string qtVersionStr;
-/// The update checker, owned; it exists from command 4 to command 5 (Quelt edition only).
+/// The update checker, owned; it exists from command 4 to command 5 or simEnd (Quelt edition only).
 extern CUpdateCheck* updateCheck;
 
-/// Loads and binds the host library; 1 when the plugin started, 0 when it refused (a message says why).
+/// Loads and binds the host library, releasing one bound by an earlier start first; 1 when the plugin
+/// started, 0 when it refused (a message says why).
 unsigned char simStart(void* reservedPointer, int reservedInt);
 /// Ignores every message; always null.
 void* simMessage(int message, int* auxiliaryData, void* customData, int* replyData);
-/// Unloads the host library.
+/// Destroys the update checker as command 5 does, then unloads the host library.
 void simEnd();
 
 /// Stores the host's version data and edition code; always true.

@@ -6,16 +6,6 @@
 
 namespace orv {
 
-namespace {
-
-// A host may unload the plugin without ending it first: the checker still goes as command 5 would
-// take it, so no timer, reply or connection of it outlives the library's code.
-struct CheckerRemover {
-    ~CheckerRemover() { destroyUpdateCheck(); }
-} checkerRemover;
-
-} // namespace
-
 void createUpdateCheck() {
     // Only one checker exists at a time: the old one goes first (recording a pending check).
     destroyUpdateCheck();

@@ -1,5 +1,5 @@
-// The plugin as a host loads it: after simEnd and dlclose nothing of it is left in the host's Qt (no
-// type registration, logging filter, timer or reply), a checker still alive goes as command 5 takes
+// The plugin as a host loads it: after simEnd (or without it) and dlclose nothing of it is left in the host's
+// Qt (no type registration, logging filter, timer or reply), a checker still alive goes as command 5 takes
 // it, and the plugin loads again with the state of a freshly loaded library. Each case runs the host
 // harness in a fresh process and working folder.
 #include "common/IsolatedRun.h"
@@ -33,6 +33,7 @@ TEST(HostHarness, UnloadAndReloadLeaveTheHostsQtAsItWas) {
         {"answered",
          session(1, checking, "This Zembrix version is up-to-date.\n") + session(2, "", "") + end},
         {"pending", session(1, checking, "") + session(2, "", "") + end},
+        {"unended", session(1, checking, "") + session(2, "", "") + end},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.scenario);

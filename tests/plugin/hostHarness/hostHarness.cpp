@@ -2,7 +2,9 @@
 // logging rules, loads the plugin, runs its lifecycle with an update check, ends and unloads it,
 // loads it again, and then goes on using its own Qt (a network request with queued signals, the
 // event loop past the check's time-out). It prints what it sees, one "host:" line at a time.
-// Usage: hostHarness <plugin> answered|pending   (run in a folder holding zadodiredi.dylib)
+// Usage: hostHarness <plugin> answered|pending|unended   (run in a folder holding zadodiredi.dylib)
+// answered: the server answers at once; pending: it stays silent, so the check is still pending at
+// the end; unended: silent too, and the host unloads the plugin without calling simEnd.
 #include "LoopbackUpdateServer.h"
 
 #include <QCoreApplication>
@@ -76,7 +78,7 @@ void printLogging(const char* when) {
 
 // One session as the simulator runs it; `starts` simStart calls, then an update check.
 bool runSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
-                bool waitForAnswer) {
+                bool waitForAnswer, bool end) {
     Plugin plugin;
     if (!load(path, plugin))
         return false;
@@ -94,7 +96,8 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     processEventsFor(waitForAnswer ? 1000 : 100);
     std::printf("host: requests %zu\n", server.requests().size() - requests);
     std::fflush(stdout);
-    plugin.end();
+    if (end)
+        plugin.end();
     dlclose(plugin.handle);
     std::printf("host: round %d unloaded %d\n", round, !isLoaded(path));
     printLogging("after unloading");
@@ -128,7 +131,9 @@ int main(int argc, char** argv) {
     if (argc != 3)
         return 64;
     const char* const pluginPath = argv[1];
-    const bool answered = std::string(argv[2]) == "answered";
+    const std::string scenario = argv[2];
+    const bool answered = scenario == "answered";
+    const bool end = scenario != "unended";
 
     orvstandin::LoopbackUpdateServer server;
     std::string error;
@@ -145,7 +150,8 @@ int main(int argc, char** argv) {
     if (host == nullptr)
         return 66;
     // The second session starts twice, and finds the first session's check recorded.
-    if (!runSession(pluginPath, 1, 1, server, answered) || !runSession(pluginPath, 2, 2, server, answered))
+    if (!runSession(pluginPath, 1, 1, server, answered, end) ||
+        !runSession(pluginPath, 2, 2, server, answered, end))
         return 67;
     hostRequest(server.baseUrl());
     dlclose(host);
