@@ -12,12 +12,12 @@
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QTimer>
 #include <QVariant>
 
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <functional>
 #include <string>
 
 namespace {
@@ -64,11 +64,22 @@ bool isLoaded(const char* path) {
     return handle != nullptr;
 }
 
-void processEventsFor(int ms) {
+/// Processes events until done() or ms have passed.
+void processEventsUntil(const std::function<bool()>& done, int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    while (!done() && clock.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+/// True once the timestamp file records a finished check (a check time other than 0).
+bool checkRecorded() {
+    float times[2] = {0.0f, 0.0f};
+    std::FILE* file = std::fopen("updtChck.dat", "rb");
+    const bool read = file != nullptr && std::fread(times, sizeof(float), 2, file) == 2;
+    if (file != nullptr)
+        std::fclose(file);
+    return read && times[0] != 0.0f;
 }
 
 void printLogging(const char* when) {
@@ -93,7 +104,9 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     plugin.run(6);
     printLogging("after command 6");
     const std::size_t requests = server.requests().size();
-    processEventsFor(waitForAnswer ? 1000 : 100);
+    processEventsUntil([&] { return server.requests().size() > requests; }, 3000);
+    if (waitForAnswer)
+        processEventsUntil(checkRecorded, 5000);
     std::printf("host: requests %zu\n", server.requests().size() - requests);
     std::fflush(stdout);
     if (end)
@@ -120,7 +133,7 @@ void hostRequest(const QString& base) {
         Qt::QueuedConnection);
     manager.get(QNetworkRequest(QUrl(base + "/host.txt")));
     // Past the update check's time-out: a timer the plugin left would fire now.
-    processEventsFor(2500);
+    processEventsUntil([] { return false; }, 2500);
     std::printf("host: own request '%s', no error %d\n", body.constData(), noError);
 }
 
