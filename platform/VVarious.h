@@ -10,7 +10,8 @@ class QLibrary;
 /// starting other programs and the clipboard.
 class ORV_EXPORT VVarious {
 public:
-    /// The working folder at the first successful call, kept for the life of the process.
+    /// The working folder at the first successful call, kept for the life of the library; empty while
+    /// there is none (removed before the first call), and nothing is then read or written below it.
     static std::string getModulePath();
     /// Removes one final slash or backslash, unless the byte before it is 128 or more.
     static void removePathFinalSlashOrBackslash(std::string& path);

@@ -1,5 +1,6 @@
 #include "plugin/hostConstants_p.h"
 #include "plugin/orvPlugin.h"
+#include "plugin/updateCommands_p.h"
 #include "simLib/simLib.h"
 
 #include <iostream>
@@ -26,14 +27,21 @@ unsigned char refuse(const char* message) {
     return 0;
 }
 
+// A host may unload the plugin without calling simEnd: the library then ends the session itself, so
+// that no checker (with its timer and reply) and no reference to the host library outlives its code.
+struct SessionEnder {
+    ~SessionEnder() { simEnd(); }
+} sessionEnder;
+
 } // namespace
 
 extern "C" unsigned char simStart(void*, int) {
+    // A second start binds anew: the first reference to the host library is released, not leaked.
+    releaseHostLibrary();
     char cwd[1024];
     if (getcwd(cwd, sizeof(cwd)) == nullptr)
         return refuse(kCannotLoad);
     const std::string path = std::string(cwd) + "/" + orv::kHostLibraryName;
-
     simLib = loadSimLibrary(path.c_str());
     if (simLib == nullptr)
         return refuse(kCannotLoad);
@@ -61,5 +69,8 @@ extern "C" void* simMessage(int, int*, void*, int*) {
 }
 
 extern "C" void simEnd() {
+    // The host's session ends here, while its event loop still runs: a checker still alive goes as
+    // command 5 would take it, with nothing of it left scheduled in the host's Qt.
+    orv::destroyUpdateCheck();
     releaseHostLibrary();
 }

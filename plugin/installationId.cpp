@@ -27,11 +27,15 @@ InstallationId installationIdFrom(const std::string& machineId) {
     return id;
 }
 
+std::string identifyingText(const std::string& machineId, const std::string& hostName) {
+    // An unfinished system image holds systemd's placeholder, the same on every such machine.
+    const QByteArray id = QByteArray::fromStdString(machineId).trimmed();
+    return id.isEmpty() || id == "uninitialized" ? hostName : machineId;
+}
+
 InstallationId currentInstallationId() {
-    QByteArray machine = QSysInfo::machineUniqueId();
-    if (machine.isEmpty())
-        machine = QSysInfo::machineHostName().toUtf8();
-    return installationIdFrom(machine.toStdString());
+    return installationIdFrom(identifyingText(QSysInfo::machineUniqueId().toStdString(),
+                                              QSysInfo::machineHostName().toStdString()));
 }
 
 } // namespace orv

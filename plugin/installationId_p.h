@@ -15,6 +15,10 @@ struct InstallationId {
 /// The identifier derived from a machine id through SHA-256 with the project's fixed salt.
 InstallationId installationIdFrom(const std::string& machineId);
 
+/// The text the identifier is made from: the machine id, or the host name when the machine id is
+/// missing, blank or systemd's placeholder "uninitialized".
+std::string identifyingText(const std::string& machineId, const std::string& hostName);
+
 /// This machine's identifier: from its unique id, or from its host name when it has none.
 InstallationId currentInstallationId();
 

@@ -23,14 +23,15 @@ extern ORV_EXPORT std::string serializationVersion;
 extern ORV_EXPORT std::string compilerStr;
 extern ORV_EXPORT std::string buildDateStr;
 extern ORV_EXPORT std::string qtVersionStr;
-/// The update checker, owned; it exists from command 4 to command 5 (Quelt edition only).
+/// The update checker, owned; it exists from command 4 to command 5 or simEnd (Quelt edition only).
 extern ORV_EXPORT CUpdateCheck* updateCheck;
 
-/// Loads and binds the host library; 1 when the plugin started, 0 when it refused (a message says why).
+/// Loads and binds the host library, releasing one bound by an earlier start first; 1 when the plugin
+/// started, 0 when it refused (a message says why).
 ORV_EXPORT unsigned char simStart(void* reservedPointer, int reservedInt);
 /// Ignores every message; always null.
 ORV_EXPORT void* simMessage(int message, int* auxiliaryData, void* customData, int* replyData);
-/// Unloads the host library.
+/// Destroys the update checker as command 5 does, then unloads the host library.
 ORV_EXPORT void simEnd();
 
 /// Stores the host's version data and edition code; always true.

@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build-test/), checks the installed library and its package with a caller's project, runs every
 # test as the calling user, again under a comma-decimal locale and again as an unprivileged user,
-# then runs the thread tests again under ThreadSanitizer (build-tsan/).
+# runs the load and unload tests again with a clang build (build-clang/), then runs the thread
+# tests again under ThreadSanitizer (build-tsan/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -58,6 +59,13 @@ if [ "$(id -u)" -eq 0 ]; then
     "${as_unprivileged[@]}" env TMPDIR="$unprivileged_tmp" HOME="$unprivileged_tmp" \
         ctest --test-dir build-test -j2 --output-on-failure --timeout 600
 fi
+
+# The plugin as a host loads and unloads it, built with clang as well: whether a library can leave the
+# process, and what it leaves behind when it does, depends on the compiler.
+CC=clang CXX=clang++ cmake -S . -B build-clang -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZERS=address,undefined \
+    -DORV_WERROR=ON -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=OFF >/dev/null
+cmake --build build-clang -j2 --target orv_plugin_tests
+ctest --test-dir build-clang --output-on-failure --timeout 600 --no-tests=error -R '^(HostHarness|StartBinding)\.'
 
 # Only the platform test program is built with ThreadSanitizer, and only the thread tests run. Any
 # reported race stops the run. The Qt library is not instrumented: its own calls into the C library

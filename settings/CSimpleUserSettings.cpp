@@ -7,8 +7,13 @@ namespace {
 
 /// Reads the user-settings file into a fresh reader and asks it with `get`.
 template <typename T, typename Getter> bool lookUp(const char* key, T& value, Getter get) {
+    // Without a module path (the working folder is gone) there is no file to look in, rather than
+    // one below the file system's root.
+    const std::string folder = VVarious::getModulePath();
+    if (folder.empty())
+        return false;
     CConfReaderAndWriter settings;
-    const std::string path = VVarious::getModulePath() + "/" + "system" + "/" + "usrset.txt";
+    const std::string path = folder + "/system/usrset.txt";
     return settings.readConfiguration(path.c_str()) && (settings.*get)(key, value);
 }
 

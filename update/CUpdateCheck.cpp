@@ -4,12 +4,11 @@
 #include "platform/VDateTime.h"
 #include "platform/VVarious.h"
 #include "update/finishedReply_p.h"
+#include "update/tlsWarningFilter_p.h"
 #include "update/updateReply_p.h"
 #include "update/updateRequest_p.h"
 #include "update/updateTimesFile_p.h"
 
-#include <QLoggingCategory>
-#include <QMetaType>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -23,15 +22,22 @@ float secondsNow() {
     return static_cast<float>(VDateTime::getSecondsSince1970());
 }
 
+/// The timestamp file in the module path; empty when there is no module path, which leaves the
+/// checker without a file and so disabled, rather than writing at the file system's root.
+std::string timesFilePath() {
+    const std::string folder = VVarious::getModulePath();
+    return folder.empty() ? folder : folder + "/" + orv::kUpdateTimesFileName;
+}
+
 } // namespace
 
 CUpdateCheck::CUpdateCheck(unsigned long idHash, const std::string& idString, int edition, int version,
                            int revision, bool flagE, bool flagF)
-    : QObject(nullptr), _timesFilePath(VVarious::getModulePath() + "/" + orv::kUpdateTimesFileName),
-      _edition(edition), _version(version), _revision(revision), _flagE(flagE), _flagF(flagF),
-      _idHash(idHash), _idString(idString) {
-    qRegisterMetaType<QNetworkReply*>("QNetworkReply*");
-    qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
+    : QObject(nullptr), _timesFilePath(timesFilePath()), _edition(edition), _version(version),
+      _revision(revision), _flagE(flagE), _flagF(flagF), _idHash(idHash), _idString(idString) {
+    // No meta types are registered: Qt's registry outlives the library, and would point the host's
+    // own use of these types at helper code that is gone once the plugin is unloaded. Every signal
+    // reaches this object on its own thread, directly, and needs no registration.
 }
 
 CUpdateCheck::~CUpdateCheck() {
@@ -55,7 +61,7 @@ CUpdateCheck::~CUpdateCheck() {
 }
 
 void CUpdateCheck::checkForUpdate() {
-    QLoggingCategory::setFilterRules("qt.network.ssl.warning=false");
+    orv::silenceTlsWarnings();
     // The pending request's answer is still to come; a second request would only duplicate it.
     if (_requestPending)
         return;

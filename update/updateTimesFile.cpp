@@ -1,36 +1,57 @@
 #include "update/updateTimesFile_p.h"
 
-#include "platform/VArchive.h"
-#include "platform/VFile.h"
-
+#include <cerrno>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orv {
 
 namespace {
 
-constexpr std::uint64_t kFileLength = 2 * sizeof(float);
+constexpr std::size_t kFileLength = 2 * sizeof(float);
 
-float readFloat(VArchive& archive) {
-    unsigned char bytes[sizeof(float)];
-    for (unsigned char& byte : bytes) {
-        char c = 0;
-        archive >> c;
-        byte = static_cast<unsigned char>(c);
+// The file is reached through its path's bytes as they are (a folder name need not be valid
+// UTF-8), never blocks (a FIFO or a device in its place opens at once and is then refused), and
+// nothing but the file itself is ever created.
+class TimesFile {
+public:
+    TimesFile(const std::string& path, int flags)
+        : _fd(path.empty() ? -1 : open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)) {}
+    ~TimesFile() {
+        if (_fd >= 0)
+            close(_fd);
     }
-    float value = 0.0f;
-    std::memcpy(&value, bytes, sizeof(value));
-    return value;
-}
+    TimesFile(const TimesFile&) = delete;
+    TimesFile& operator=(const TimesFile&) = delete;
 
-void writeFloat(VArchive& archive, float value) {
-    unsigned char bytes[sizeof(float)];
-    std::memcpy(bytes, &value, sizeof(value));
-    for (const unsigned char byte : bytes)
-        archive << static_cast<char>(byte);
+    /// True when a regular file is open; its length goes to length.
+    bool isRegular(off_t& length) const {
+        struct stat status;
+        if (_fd < 0 || fstat(_fd, &status) != 0 || !S_ISREG(status.st_mode))
+            return false;
+        length = status.st_size;
+        return true;
+    }
+    int fd() const { return _fd; }
+
+private:
+    int _fd;
+};
+
+bool transferAll(int fd, unsigned char* bytes, std::size_t count, bool writing) {
+    while (count > 0) {
+        const ssize_t done = writing ? write(fd, bytes, count) : read(fd, bytes, count);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        bytes += done;
+        count -= static_cast<std::size_t>(done);
+    }
+    return true;
 }
 
 } // namespace
@@ -38,45 +59,33 @@ void writeFloat(VArchive& archive, float value) {
 bool readUpdateTimes(const std::string& path, float& lastCheck, float& lastDisplay) {
     lastCheck = 0.0f;
     lastDisplay = 0.0f;
-    try {
-        if (!VFile::doesFileExist(path))
-            return false;
-        VFile file(path, VFile::READ | VFile::SHARE_DENY_NONE, false);
-        if (file.getLength() != kFileLength) {
-            file.close();
-            return false;
-        }
-        VArchive archive(&file, VArchive::LOAD);
-        const float check = readFloat(archive);
-        const float display = readFloat(archive);
-        archive.close();
-        file.close();
-        // A time that is not a number (or infinite) would stop every later check: treat it as damage.
-        if (!std::isfinite(check) || !std::isfinite(display))
-            return false;
-        lastCheck = check;
-        lastDisplay = display;
-        return true;
-    } catch (const std::exception&) {
+    const TimesFile file(path, O_RDONLY);
+    off_t length = 0;
+    unsigned char bytes[kFileLength];
+    if (!file.isRegular(length) || length != static_cast<off_t>(kFileLength) ||
+        !transferAll(file.fd(), bytes, kFileLength, false))
         return false;
-    }
+    float check = 0.0f;
+    float display = 0.0f;
+    std::memcpy(&check, bytes, sizeof(float));
+    std::memcpy(&display, bytes + sizeof(float), sizeof(float));
+    // A time that is not a number (or infinite) would stop every later check: treat it as damage.
+    if (!std::isfinite(check) || !std::isfinite(display))
+        return false;
+    lastCheck = check;
+    lastDisplay = display;
+    return true;
 }
 
 bool writeUpdateTimes(const std::string& path, float lastCheck, float lastDisplay) {
-    try {
-        VFile file(path, VFile::CREATE_WRITE | VFile::SHARE_EXCLUSIVE, true);
-        if (file.getFile() == nullptr)
-            return false;
-        VArchive archive(&file, VArchive::STORE);
-        writeFloat(archive, lastCheck);
-        writeFloat(archive, lastDisplay);
-        archive.close();
-        const bool written = file.flush();
-        file.close();
-        return written;
-    } catch (const std::exception&) {
-        return false;
-    }
+    // Truncated only once it is known to be a regular file.
+    const TimesFile file(path, O_WRONLY | O_CREAT);
+    off_t length = 0;
+    unsigned char bytes[kFileLength];
+    std::memcpy(bytes, &lastCheck, sizeof(float));
+    std::memcpy(bytes + sizeof(float), &lastDisplay, sizeof(float));
+    return file.isRegular(length) && ftruncate(file.fd(), 0) == 0 &&
+           transferAll(file.fd(), bytes, kFileLength, true);
 }
 
 } // namespace orv

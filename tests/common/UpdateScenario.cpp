@@ -1,16 +1,16 @@
 #include "common/UpdateScenario.h"
 
 #include "LoopbackUpdateServer.h"
+#include "common/FileBytes.h"
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvtest {
 
@@ -77,25 +77,25 @@ void reportRequests(const orvstandin::LoopbackUpdateServer& server) {
 }
 
 std::string timesFilePath() {
-    return QDir::currentPath().toStdString() + "/updtChck.dat";
+    char folder[4096];
+    return std::string(getcwd(folder, sizeof(folder)) != nullptr ? folder : "") + "/updtChck.dat";
 }
 
 void reportTimesFile() {
-    QFile file(QString::fromStdString(timesFilePath()));
-    if (QFileInfo(file).isDir())
-        report("file", "folder");
-    else if (!file.open(QIODevice::ReadOnly))
+    struct stat status;
+    if (lstat(timesFilePath().c_str(), &status) != 0)
         report("file", "missing");
+    else if (!S_ISREG(status.st_mode))
+        report("file", "not a file");
     else
-        report("file", file.readAll().toStdString());
+        report("file", fileBytes(timesFilePath()));
 }
 
 bool writeTimesFile(float lastCheck, float lastDisplay) {
     char bytes[8];
     std::memcpy(bytes, &lastCheck, 4);
     std::memcpy(bytes + 4, &lastDisplay, 4);
-    QFile file(QString::fromStdString(timesFilePath()));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes, 8) == 8;
+    return writeFileBytes(timesFilePath(), std::string(bytes, 8));
 }
 
 float secondsNow() {

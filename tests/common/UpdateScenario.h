@@ -35,8 +35,8 @@ ScenarioResult runScenario(const std::function<int()>& body, int timeLimitSecond
 void report(const std::string& key, const std::string& value);
 /// In the child: reports each request target the server received, under "request".
 void reportRequests(const orvstandin::LoopbackUpdateServer& server);
-/// In the child: reports the timestamp file of the working folder under "file": its bytes, or
-/// "missing".
+/// In the child: reports the timestamp file of the working folder under "file": its bytes, "missing",
+/// or "not a file" for a folder or anything else in its place.
 void reportTimesFile();
 
 /// The working folder's timestamp file path (in the child).

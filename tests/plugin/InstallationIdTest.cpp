@@ -32,6 +32,24 @@ TEST(InstallationId, IsTheSaltedDigestOfTheMachineId) {
     }
 }
 
+// What only stands in for a machine id counts as none: the host name is used instead.
+TEST(InstallationId, PlaceholderMachineIdsGiveWayToTheHostName) {
+    const struct {
+        const char* machineId;
+        const char* used;
+    } rows[] = {
+        {"0123456789abcdef0123456789abcdef\n", "0123456789abcdef0123456789abcdef\n"},
+        {"", "host"},
+        {" \t\n", "host"},
+        {"uninitialized", "host"},
+        {"uninitialized\n", "host"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.machineId);
+        EXPECT_EQ(row.used, orv::identifyingText(row.machineId, "host"));
+    }
+}
+
 TEST(InstallationId, ThisMachinesIdIsStableAndItsTextIsItsHash) {
     const orv::InstallationId first = orv::currentInstallationId();
     const orv::InstallationId second = orv::currentInstallationId();

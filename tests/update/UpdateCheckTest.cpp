@@ -6,7 +6,6 @@
 #include "common/WaitUntil.h"
 #include "update/CUpdateCheck.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QSslConfiguration>
 #include <QTemporaryDir>
@@ -15,6 +14,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,6 +87,7 @@ const QByteArray kEscapes = "last: 40100 rev2\nrev2 \x1b[2J\x1b[1;31mred\x1b[0m\
 const std::string kEscaped = kBugFixHead + "rev2 [2J[1;31mred[0m fix\nrev3]0;title x" + kClosing;
 const ServerAnswer kToLoop = ServerAnswer::redirectTo("/lastZembrixVersion.txt", 307);
 const float kNan = std::numeric_limits<float>::quiet_NaN();
+const char kOddFolder[] = "odd\xFF\xFE";
 
 enum class Timing { Unchecked, InTime, TimedOut };
 const ServerKind kPlain = ServerKind::Plain;
@@ -99,7 +101,7 @@ const struct Row {
     ServerKind server = ServerKind::Plain;
     Timing timing = Timing::Unchecked;     ///< when checked, the run goes on past the time-out
     std::function<void()> prepare = [] {}; ///< the working folder before the checker is made
-    float checkAgo = 0;   ///< the timestamp file's times afterwards; NaN: a folder is in its place
+    float checkAgo = 0;   ///< the timestamp file's times afterwards; NaN: no file is in its place
     float displayAgo = 0; ///< a notice is kept only when this restarts at 0
 } kRows[] = {
     // clang-format off
@@ -135,7 +137,13 @@ const struct Row {
     {"checked a day and 20 minutes ago", body(kBugFixBody), kBugFix, 1, kPlain, kAny, timesAgo(kDay + 1200, 8 * kDay)},
     // A file that cannot be written back disables the checker for its life.
     {"a folder in the timestamp file's place", body(kBugFixBody), "", 0, kPlain, kAny,
-     [] { QDir().mkpath(QString::fromStdString(orvtest::timesFilePath())); }, kNan, kNan},
+     [] { mkdir(orvtest::timesFilePath().c_str(), 0755); }, kNan, kNan},
+    // Without blocking: the child is killed at its time limit otherwise.
+    {"a FIFO in the timestamp file's place", body(kBugFixBody), "", 0, kPlain, kAny,
+     [] { mkfifo(orvtest::timesFilePath().c_str(), 0644); }, kNan, kNan},
+    // The file goes into the folder named by these very bytes, not into a look-alike made beside it.
+    {"a working folder whose name is not UTF-8", body(kBugFixBody), kBugFix, 1, kPlain, kAny,
+     [] { (void)(mkdir(kOddFolder, 0755) == 0 && chdir(kOddFolder) == 0); }},
     {"a notice six days after the last", body(kBugFixBody), kBugFix, 1, kPlain, kAny, timesAgo(2 * kDay, 6 * kDay),
      0, 6 * kDay},
     // The seven-day period restarts whenever a check ends after it is over, even one finding nothing.
@@ -170,6 +178,9 @@ int runCheck(const Row& row) {
     if (row.server == ServerKind::Refusing)
         server.stop();
     row.serve(server);
+    char start[4096];
+    if (getcwd(start, sizeof(start)) == nullptr)
+        return 4;
     row.prepare();
     {
         CUpdateCheck check(123, "ABC", 1, 40100, 1, false, false);
@@ -187,6 +198,9 @@ int runCheck(const Row& row) {
     orvtest::reportRequests(server);
     orvtest::reportRequests(plain);
     orvtest::reportTimesFile();
+    // The fresh folder's clean-up goes through Qt's names, which cannot name a folder that is not UTF-8.
+    if (chdir(start) == 0 && unlink((std::string(kOddFolder) + "/updtChck.dat").c_str()) == 0)
+        rmdir(kOddFolder);
     return 0;
 }
 
@@ -216,7 +230,7 @@ TEST(UpdateCheck, EachReplyAndTimestampGivesItsResult) {
             EXPECT_LT(elapsed, 6000);
         }
         if (std::isnan(row.checkAgo)) {
-            EXPECT_EQ("folder", result.value("file"));
+            EXPECT_EQ("not a file", result.value("file"));
         } else {
             orvtest::expectTimesAgo(result, row.checkAgo, row.displayAgo);
         }

@@ -2,9 +2,11 @@
 #include "common/FileBytes.h"
 #include "update/updateTimesFile_p.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -12,7 +14,7 @@ using namespace std::string_literals;
 
 TEST(UpdateTimesFile, WritesEightLittleEndianBytesAndReadsThemBack) {
     QTemporaryDir folder;
-    const std::string path = folder.filePath("one/two/updtChck.dat").toStdString(); // folders made
+    const std::string path = folder.filePath("updtChck.dat").toStdString();
     const struct {
         float lastCheck;
         float lastDisplay;
@@ -35,7 +37,8 @@ TEST(UpdateTimesFile, WritesEightLittleEndianBytesAndReadsThemBack) {
     EXPECT_EQ("\0\0\0\0\0\0\0\0"s, orvtest::fileBytes(path));
 }
 
-// Where a folder stands, or a file stands for a folder of the path, nothing can be written either.
+// Where a folder stands, nothing can be written either (a FIFO is a case of the update check, run
+// with a time limit). No folder is ever made for the file.
 TEST(UpdateTimesFile, AnythingButEightBytesOfFiniteTimesReadsAsAFailureWithZeroTimes) {
     const struct {
         const char* name;
@@ -52,15 +55,16 @@ TEST(UpdateTimesFile, AnythingButEightBytesOfFiniteTimesReadsAsAFailureWithZeroT
         SCOPED_TRACE(row.name);
         QTemporaryDir folder;
         const std::string path = folder.filePath("updtChck.dat").toStdString();
-        ASSERT_TRUE(row.bytes == "<folder>"
-                        ? QDir().mkpath(QString::fromStdString(path))
-                        : row.bytes == "<none>" || orvtest::writeFileBytes(path, row.bytes));
+        const bool folderInPlace = row.bytes == "<folder>";
+        ASSERT_TRUE(folderInPlace ? mkdir(path.c_str(), 0755) == 0
+                                  : row.bytes == "<none>" || orvtest::writeFileBytes(path, row.bytes));
         float times[2] = {5.0f, 5.0f};
         EXPECT_FALSE(orv::readUpdateTimes(path, times[0], times[1]));
         EXPECT_EQ(0.0f, times[0]);
         EXPECT_EQ(0.0f, times[1]);
-        EXPECT_EQ(row.bytes != "<folder>", orv::writeUpdateTimes(path, 1.0f, 2.0f));
-        EXPECT_EQ(row.bytes == "<folder>", orv::writeUpdateTimes(path + "/below/updtChck.dat", 1.0f, 2.0f));
+        EXPECT_EQ(!folderInPlace, orv::writeUpdateTimes(path, 1.0f, 2.0f));
+        EXPECT_FALSE(orv::writeUpdateTimes(path + "/below/updtChck.dat", 1.0f, 2.0f));
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path + "/below")));
     }
 }
 

@@ -1,0 +1,173 @@
+// A host as the simulator is one: it has its host library in the global symbol scope and its own
+// logging rules, loads the plugin, runs its lifecycle with an update check, ends and unloads it,
+// loads it again, and then goes on using its own Qt (a network request with queued signals, the
+// event loop past the check's time-out). It prints what it sees, one "host:" line at a time.
+// Usage: hostHarness <plugin> answered|pending|unended   (run in a folder holding zadodiredi.dylib)
+// answered: the server answers at once; pending: it stays silent, so the check is still pending at
+// the end; unended: silent too, and the host unloads the plugin without calling simEnd.
+#include "LoopbackUpdateServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QVariant>
+
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <functional>
+#include <string>
+
+namespace {
+
+Q_LOGGING_CATEGORY(hostOwn, "host.own", QtInfoMsg)
+Q_LOGGING_CATEGORY(hostQuiet, "host.quiet")
+const QLoggingCategory tlsCategory("qt.network.ssl");
+
+struct Plugin {
+    void* handle = nullptr;
+    unsigned char (*start)(void*, int) = nullptr;
+    void (*end)() = nullptr;
+    bool (*init)(bool, int, int, int, const char*, const char*, const char*, const char*, const char*,
+                 const char*) = nullptr;
+    void (*run)(int) = nullptr;
+    int (*getIntVal)(int) = nullptr;
+    std::string* programVersion = nullptr;
+    void** updateCheck = nullptr;
+};
+
+template <typename T> void resolve(void* handle, const char* name, T& into) {
+    into = reinterpret_cast<T>(dlsym(handle, name));
+}
+
+bool load(const char* path, Plugin& plugin) {
+    plugin.handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (plugin.handle == nullptr)
+        return false;
+    resolve(plugin.handle, "simStart", plugin.start);
+    resolve(plugin.handle, "simEnd", plugin.end);
+    resolve(plugin.handle, "orvPlugin_init", plugin.init);
+    resolve(plugin.handle, "orvPlugin_run", plugin.run);
+    resolve(plugin.handle, "orvPlugin_getIntVal", plugin.getIntVal);
+    resolve(plugin.handle, "programVersion", plugin.programVersion);
+    resolve(plugin.handle, "updateCheck", plugin.updateCheck);
+    return plugin.start && plugin.end && plugin.init && plugin.run && plugin.getIntVal &&
+           plugin.programVersion && plugin.updateCheck;
+}
+
+bool isLoaded(const char* path) {
+    void* handle = dlopen(path, RTLD_LAZY | RTLD_NOLOAD);
+    if (handle != nullptr)
+        dlclose(handle);
+    return handle != nullptr;
+}
+
+/// Processes events until done() or ms have passed.
+void processEventsUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+/// True once the timestamp file records a finished check (a check time other than 0).
+bool checkRecorded() {
+    float times[2] = {0.0f, 0.0f};
+    std::FILE* file = std::fopen("updtChck.dat", "rb");
+    const bool read = file != nullptr && std::fread(times, sizeof(float), 2, file) == 2;
+    if (file != nullptr)
+        std::fclose(file);
+    return read && times[0] != 0.0f;
+}
+
+void printLogging(const char* when) {
+    std::printf("host: logging %s: own debug %d, quiet warning %d, tls warning %d\n", when,
+                hostOwn().isDebugEnabled(), hostQuiet().isWarningEnabled(), tlsCategory.isWarningEnabled());
+}
+
+// One session as the simulator runs it; `starts` simStart calls, then an update check.
+bool runSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
+                bool waitForAnswer, bool end) {
+    Plugin plugin;
+    if (!load(path, plugin))
+        return false;
+    std::printf("host: round %d loaded: edition %d, version '%s', checker %d\n", round, plugin.getIntVal(2),
+                plugin.programVersion->c_str(), *plugin.updateCheck != nullptr);
+    std::fflush(stdout);
+    for (int i = 0; i < starts; ++i)
+        std::printf("host: started %d\n", plugin.start(nullptr, 0));
+    plugin.init(false, 1, 40000, 1, "4.0.0", "(rev 1)", "23", "GCC", "Jan 10 2020", qVersion());
+    plugin.run(4);
+    printLogging("before command 6");
+    plugin.run(6);
+    printLogging("after command 6");
+    const std::size_t requests = server.requests().size();
+    processEventsUntil([&] { return server.requests().size() > requests; }, 3000);
+    if (waitForAnswer)
+        processEventsUntil(checkRecorded, 5000);
+    std::printf("host: requests %zu\n", server.requests().size() - requests);
+    std::fflush(stdout);
+    if (end)
+        plugin.end();
+    dlclose(plugin.handle);
+    std::printf("host: round %d unloaded %d\n", round, !isLoaded(path));
+    printLogging("after unloading");
+    return true;
+}
+
+// The host's own request, its signals queued through Qt's type registry.
+void hostRequest(const QString& base) {
+    QNetworkAccessManager manager;
+    QByteArray body;
+    bool noError = false;
+    QObject::connect(
+        &manager, &QNetworkAccessManager::finished, &manager,
+        [&](QNetworkReply* reply) {
+            body = reply->readAll();
+            noError = QVariant::fromValue(reply->error()).value<QNetworkReply::NetworkError>() ==
+                      QNetworkReply::NoError;
+            reply->deleteLater();
+        },
+        Qt::QueuedConnection);
+    manager.get(QNetworkRequest(QUrl(base + "/host.txt")));
+    // Past the update check's time-out: a timer the plugin left would fire now.
+    processEventsUntil([] { return false; }, 2500);
+    std::printf("host: own request '%s', no error %d\n", body.constData(), noError);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 3)
+        return 64;
+    const char* const pluginPath = argv[1];
+    const std::string scenario = argv[2];
+    const bool answered = scenario == "answered";
+    const bool end = scenario != "unended";
+
+    orvstandin::LoopbackUpdateServer server;
+    std::string error;
+    if (!server.listen(error))
+        return 65;
+    server.setAnswer("/lastZembrixVersion.txt", answered
+                                                    ? orvstandin::ServerAnswer::withBody("last: 40000 rev1\n")
+                                                    : orvstandin::ServerAnswer::silence());
+    server.setAnswer("/host.txt", orvstandin::ServerAnswer::withBody("host data"));
+    setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
+    QLoggingCategory::setFilterRules("host.own.debug=true\nhost.quiet.warning=false");
+
+    void* host = dlopen("./zadodiredi.dylib", RTLD_NOW | RTLD_GLOBAL);
+    if (host == nullptr)
+        return 66;
+    // The second session starts twice, and finds the first session's check recorded.
+    if (!runSession(pluginPath, 1, 1, server, answered, end) ||
+        !runSession(pluginPath, 2, 2, server, answered, end))
+        return 67;
+    hostRequest(server.baseUrl());
+    dlclose(host);
+    std::printf("host: host library unloaded %d\n", !isLoaded("./zadodiredi.dylib"));
+    return 0;
+}
