@@ -93,6 +93,8 @@ void CUpdateCheck::_sendRequest(const std::string& url) {
     _requestPending = true;
     _manager = new QNetworkAccessManager(this);
     _timer = new QTimer(this);
+    // A coarse timer may fire up to 5 % early; the time-out is meant to the millisecond.
+    _timer->setTimerType(Qt::PreciseTimer);
     _timer->start(_timeOutMs);
     connect(_manager, SIGNAL(finished(QNetworkReply*)), this, SLOT(replyFinished(QNetworkReply*)));
     connect(_timer, SIGNAL(timeout()), this, SLOT(handleTimeOut()));

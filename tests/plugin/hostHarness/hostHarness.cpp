@@ -2,9 +2,10 @@
 // logging rules, loads the plugin, runs its lifecycle with an update check, ends and unloads it,
 // loads it again, and then goes on using its own Qt (a network request with queued signals, the
 // event loop past the check's time-out). It prints what it sees, one "host:" line at a time.
-// Usage: hostHarness <plugin> answered|pending|unended   (run in a folder holding zadodiredi.dylib)
+// Usage: hostHarness <plugin> answered|pending|unended|exits   (run in a folder holding zadodiredi.dylib)
 // answered: the server answers at once; pending: it stays silent, so the check is still pending at
-// the end; unended: silent too, and the host unloads the plugin without calling simEnd.
+// the end; unended: silent too, and the host unloads the plugin without calling simEnd; exits: the
+// host ends its application and exits in the middle of the first session, the plugin still loaded.
 #include "LoopbackUpdateServer.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,7 @@ namespace {
 
 Q_LOGGING_CATEGORY(hostOwn, "host.own", QtInfoMsg)
 Q_LOGGING_CATEGORY(hostQuiet, "host.quiet")
-const QLoggingCategory tlsCategory("qt.network.ssl");
+Q_LOGGING_CATEGORY(tlsCategory, "qt.network.ssl")
 
 struct Plugin {
     void* handle = nullptr;
@@ -84,15 +85,18 @@ bool checkRecorded() {
 
 void printLogging(const char* when) {
     std::printf("host: logging %s: own debug %d, quiet warning %d, tls warning %d\n", when,
-                hostOwn().isDebugEnabled(), hostQuiet().isWarningEnabled(), tlsCategory.isWarningEnabled());
+                hostOwn().isDebugEnabled(), hostQuiet().isWarningEnabled(), tlsCategory().isWarningEnabled());
 }
 
 // One session as the simulator runs it; `starts` simStart calls, then an update check.
 bool runSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
-                bool waitForAnswer, bool end) {
+                bool waitForAnswer, bool end, bool unload = true) {
     Plugin plugin;
     if (!load(path, plugin))
         return false;
+    // The host's rules, set only now: Qt's logging registry is then made after the plugin was loaded,
+    // and is destroyed before the plugin's own globals when the process exits.
+    QLoggingCategory::setFilterRules("host.own.debug=true\nhost.quiet.warning=false");
     std::printf("host: round %d loaded: edition %d, version '%s', checker %d\n", round, plugin.getIntVal(2),
                 plugin.programVersion->c_str(), *plugin.updateCheck != nullptr);
     std::fflush(stdout);
@@ -111,6 +115,8 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     std::fflush(stdout);
     if (end)
         plugin.end();
+    if (!unload)
+        return true;
     dlclose(plugin.handle);
     std::printf("host: round %d unloaded %d\n", round, !isLoaded(path));
     printLogging("after unloading");
@@ -146,7 +152,7 @@ int main(int argc, char** argv) {
     const char* const pluginPath = argv[1];
     const std::string scenario = argv[2];
     const bool answered = scenario == "answered";
-    const bool end = scenario != "unended";
+    const bool end = scenario != "unended" && scenario != "exits";
 
     orvstandin::LoopbackUpdateServer server;
     std::string error;
@@ -157,11 +163,12 @@ int main(int argc, char** argv) {
                                                     : orvstandin::ServerAnswer::silence());
     server.setAnswer("/host.txt", orvstandin::ServerAnswer::withBody("host data"));
     setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
-    QLoggingCategory::setFilterRules("host.own.debug=true\nhost.quiet.warning=false");
 
     void* host = dlopen("./zadodiredi.dylib", RTLD_NOW | RTLD_GLOBAL);
     if (host == nullptr)
         return 66;
+    if (scenario == "exits")
+        return runSession(pluginPath, 1, 1, server, false, false, false) ? 0 : 67;
     // The second session starts twice, and finds the first session's check recorded.
     if (!runSession(pluginPath, 1, 1, server, answered, end) ||
         !runSession(pluginPath, 2, 2, server, answered, end))
