@@ -194,6 +194,7 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
             conf.addString("kept", "1", "");
             std::printf("%d\n", conf.readConfiguration("missing.txt"));
             std::printf("%d\n", conf.readConfiguration("real/folder"));
+            std::printf("%d\n", conf.writeConfiguration("real/folder"));
             std::printf("%d\n", conf.writeConfiguration("real/conf.txt/sub/conf.txt"));
             std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails with an error instead
             // The second write fails only when the buffered bytes are flushed.
@@ -213,6 +214,14 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
             show("real/conf.txt");
             std::printf("%d ", conf.writeConfiguration("one/two/new.txt"));
             show("one/two/new.txt");
+            // A folder the user may no longer write still lets the file itself be written, in place.
+            if (!orvtest::actAsUnprivilegedUser(
+                    {QDir::currentPath().toStdString(), "real", "real/conf.txt"}) ||
+                chmod("real", 0555) != 0)
+                return 2;
+            std::printf("%d ", holding("in place").writeConfiguration("real/conf.txt"));
+            show("real/conf.txt");
+            chmod("real", 0755);
             return 0;
         },
         setup);
@@ -220,12 +229,14 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
     EXPECT_EQ(
         run.output,
         "0\nFile exception error: cannot open \"real/folder\" for reading: file to open is a directory\n0\n"
-        "File exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: " +
+        "File exception error: cannot open \"real/folder\" for writing: " +
+            reason(EISDIR) +
+            "\n0\nFile exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: " +
             reason(ENOTDIR) + "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
             "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
             "\n0\n"
             "old = 1 [conf.txt folder]\n1 1 old = 1, link 1\nkept = 1\r\n [conf.txt folder]\n"
-            "1  [conf.txt folder]\n1 kept = 1\r\n [new.txt]\n");
+            "1  [conf.txt folder]\n1 kept = 1\r\n [new.txt]\n1 v = in place\r\n [conf.txt folder]\n");
     EXPECT_FALSE(CConfReaderAndWriter().readConfiguration(nullptr));
     EXPECT_FALSE(CConfReaderAndWriter().writeConfiguration(nullptr));
 }
