@@ -106,8 +106,11 @@ TEST(CConfReaderAndWriterTest, typedGettersTakeOnlyWholeTextsAndSetTriplesUntilO
         {"1,", "b 0 1, i 0 -99, f 0 -99" + none}};
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(gets(holding(text), "v"), expected) << text;
-    // Names are matched exactly; a missing one leaves every out value alone.
-    const CConfReaderAndWriter conf = holding("1,2,3");
+    // Names are matched exactly; a missing one leaves every out value alone, also where 16 names fill
+    // the index as far as it may be filled.
+    CConfReaderAndWriter conf = holding("1,2,3");
+    for (int i = 1; i < 16; ++i)
+        ASSERT_TRUE(conf.addInteger(("n" + std::to_string(i)).c_str(), i, ""));
     for (const char* name : {"V", "v ", "", static_cast<const char*>(nullptr)}) {
         std::string s = "unchanged";
         EXPECT_FALSE(conf.getString(name, s));
@@ -273,15 +276,16 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner
     ASSERT_EQ(link(tree.path("a.txt").c_str(), tree.path("b.txt").c_str()), 0);
     EXPECT_TRUE(conf.writeConfiguration(tree.path("a.txt").c_str()));
     EXPECT_EQ(tree.read("b.txt") + kind("b.txt").substr(0, 6), "v = new\r\nfile 2");
-    // A replaced file keeps its mode, and its owner and group when root writes another user's file.
+    // A replaced file keeps its mode (the set-group-ID bit too), and its owner and group when root writes
+    // another user's file.
     tree.file("m.txt", "old");
     const bool root = geteuid() == 0;
-    ASSERT_TRUE(chmod(tree.path("m.txt").c_str(), 0604) == 0 &&
-                (!root || chown(tree.path("m.txt").c_str(), 65534, 65534) == 0));
+    ASSERT_TRUE((!root || chown(tree.path("m.txt").c_str(), 65534, 65534) == 0) &&
+                chmod(tree.path("m.txt").c_str(), 02604) == 0);
     const std::string owner =
         root ? "65534:65534" : std::to_string(getuid()) + ":" + std::to_string(getgid());
     EXPECT_TRUE(conf.writeConfiguration(tree.path("m.txt").c_str()));
-    EXPECT_EQ(tree.read("m.txt") + kind("m.txt"), "v = new\r\nfile 1 " + owner + " " + std::to_string(0604));
+    EXPECT_EQ(tree.read("m.txt") + kind("m.txt"), "v = new\r\nfile 1 " + owner + " " + std::to_string(02604));
     const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System;
     EXPECT_EQ(QDir(QString::fromStdString(tree.root())).entryList(all, QDir::Name).join(' ').toStdString(),
               std::string("a.txt b.txt fifo m.txt") + (tree.exists("null") ? " null" : ""));

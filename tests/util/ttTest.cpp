@@ -96,8 +96,9 @@ TEST(ttNumbersFNb, NumbersIgnoreALocaleThatTheHostApplied) {
 
 TEST(ttNumbersDecimalPos, CountsDecimalsNeeded) {
     const std::tuple<float, int, int> rows[] = {
-        {0.5f, 3, 1},   {0.05f, 3, 2},  {3.0f, 3, 0},  {0.0004f, 3, 3}, {-0.05f, 3, 2}, {0.0f, 3, -1},
-        {0.5f, -4, -4}, {0.001f, 1, 1}, {-3e9f, 3, 0}, {kInf, 3, 0},    {kNaN, 3, 0},   {0.015f, 10, 3}};
+        {0.5f, 3, 1},  {0.05f, 3, 2},   {3.0f, 3, 0},   {0.0004f, 3, 3}, {-0.05f, 3, 2},
+        {0.0f, 3, -1}, {0.5f, -4, -4},  {0.001f, 1, 1}, {-3e9f, 3, 0},   {kInf, 3, 0},
+        {kNaN, 3, 0},  {0.015f, 10, 3}, {0.0045f, 3, 3}};
     for (const auto& [value, maxDecimals, expected] : rows)
         EXPECT_EQ(tt::getDecimalPos(value, maxDecimals), expected) << value << " max " << maxDecimals;
 }
