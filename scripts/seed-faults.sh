@@ -2,10 +2,12 @@
 # Measures how many plausible mistakes the test suite catches. Each line of scripts/seeded-faults.txt
 # names one fault:
 #     file|exact text|replacement|what the mistake is
-# The text must occur exactly once in the file; a bar inside the text or the replacement is written \|. The checkout is copied to a scratch folder and built
-# there once, as the test build is (Debug, AddressSanitizer and UndefinedBehaviorSanitizer); then each
-# fault in turn is written into the copy, the test program of the fault's folder (tests/<folder>) is
-# rebuilt and its tests run. A fault is CAUGHT when the build or a test fails, ESCAPED when all pass.
+# The text must occur exactly once in the file; a bar inside the text or the replacement is written \|.
+# The checkout is copied to a scratch folder and built there once, as the test build is (Debug,
+# AddressSanitizer and UndefinedBehaviorSanitizer); then each fault in turn is written into the copy,
+# the test program of the fault's folder (tests/<folder>) is rebuilt and its tests run. A fault is
+# CAUGHT when a test fails, ESCAPED when all pass, and an ERROR when it does not apply exactly once or
+# does not build.
 # The checkout itself is never changed.
 #
 # Usage: scripts/seed-faults.sh [file pattern]   (only faults whose file matches the grep pattern)
@@ -102,18 +104,20 @@ for f in "${faults[@]}"; do
     folder=${file%%/*}
     start=$SECONDS
     if ! cmake --build "$build" -j"$jobs" --target "orv_${folder}_tests" >"$scratch/fault-build.log" 2>&1; then
-        result="CAUGHT  " # the compiler refused it
+        # A fault the compiler refuses says nothing about the tests: the list needs another one.
+        echo "ERROR    $label (does not build: $(grep -m1 'error' "$scratch/fault-build.log"))"
+        errors=$((errors + 1))
     elif run_folder "$folder"; then
-        result="ESCAPED "
+        echo "ESCAPED  $label ($((SECONDS - start)) s)"
+        escaped=$((escaped + 1))
     else
-        result="CAUGHT  "
+        echo "CAUGHT   $label ($((SECONDS - start)) s)"
+        caught=$((caught + 1))
     fi
-    echo "$result $label ($((SECONDS - start)) s)"
-    case $result in CAUGHT*) caught=$((caught + 1)) ;; *) escaped=$((escaped + 1)) ;; esac
     # Restore the file with a fresh time stamp so that the next build sees the change back.
     cp "$scratch/original" "$target"
     touch "$target"
 done
 
-echo "$caught caught, $escaped escaped, $errors not applied"
+echo "$caught caught, $escaped escaped, $errors errors"
 [ "$errors" -eq 0 ]
