@@ -106,8 +106,11 @@ TEST(CConfReaderAndWriterTest, typedGettersTakeOnlyWholeTextsAndSetTriplesUntilO
         {"1,", "b 0 1, i 0 -99, f 0 -99" + none}};
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(gets(holding(text), "v"), expected) << text;
-    // Names are matched exactly; a missing one leaves every out value alone.
-    const CConfReaderAndWriter conf = holding("1,2,3");
+    // Names are matched exactly; a missing one leaves every out value alone, also where 16 names fill
+    // the index as far as it may be filled.
+    CConfReaderAndWriter conf = holding("1,2,3");
+    for (int i = 1; i < 16; ++i)
+        ASSERT_TRUE(conf.addInteger(("n" + std::to_string(i)).c_str(), i, ""));
     for (const char* name : {"V", "v ", "", static_cast<const char*>(nullptr)}) {
         std::string s = "unchanged";
         EXPECT_FALSE(conf.getString(name, s));
@@ -194,6 +197,7 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
             conf.addString("kept", "1", "");
             std::printf("%d\n", conf.readConfiguration("missing.txt"));
             std::printf("%d\n", conf.readConfiguration("real/folder"));
+            std::printf("%d\n", conf.writeConfiguration("real/folder"));
             std::printf("%d\n", conf.writeConfiguration("real/conf.txt/sub/conf.txt"));
             std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails with an error instead
             // The second write fails only when the buffered bytes are flushed.
@@ -213,6 +217,14 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
             show("real/conf.txt");
             std::printf("%d ", conf.writeConfiguration("one/two/new.txt"));
             show("one/two/new.txt");
+            // A folder the user may no longer write still lets the file itself be written, in place.
+            if (!orvtest::actAsUnprivilegedUser(
+                    {QDir::currentPath().toStdString(), "real", "real/conf.txt"}) ||
+                chmod("real", 0555) != 0)
+                return 2;
+            std::printf("%d ", holding("in place").writeConfiguration("real/conf.txt"));
+            show("real/conf.txt");
+            chmod("real", 0755);
             return 0;
         },
         setup);
@@ -220,12 +232,14 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
     EXPECT_EQ(
         run.output,
         "0\nFile exception error: cannot open \"real/folder\" for reading: file to open is a directory\n0\n"
-        "File exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: " +
+        "File exception error: cannot open \"real/folder\" for writing: " +
+            reason(EISDIR) +
+            "\n0\nFile exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: " +
             reason(ENOTDIR) + "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
             "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
             "\n0\n"
             "old = 1 [conf.txt folder]\n1 1 old = 1, link 1\nkept = 1\r\n [conf.txt folder]\n"
-            "1  [conf.txt folder]\n1 kept = 1\r\n [new.txt]\n");
+            "1  [conf.txt folder]\n1 kept = 1\r\n [new.txt]\n1 v = in place\r\n [conf.txt folder]\n");
     EXPECT_FALSE(CConfReaderAndWriter().readConfiguration(nullptr));
     EXPECT_FALSE(CConfReaderAndWriter().writeConfiguration(nullptr));
 }
@@ -262,15 +276,16 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner
     ASSERT_EQ(link(tree.path("a.txt").c_str(), tree.path("b.txt").c_str()), 0);
     EXPECT_TRUE(conf.writeConfiguration(tree.path("a.txt").c_str()));
     EXPECT_EQ(tree.read("b.txt") + kind("b.txt").substr(0, 6), "v = new\r\nfile 2");
-    // A replaced file keeps its mode, and its owner and group when root writes another user's file.
+    // A replaced file keeps its mode (the set-group-ID bit too), and its owner and group when root writes
+    // another user's file.
     tree.file("m.txt", "old");
     const bool root = geteuid() == 0;
-    ASSERT_TRUE(chmod(tree.path("m.txt").c_str(), 0604) == 0 &&
-                (!root || chown(tree.path("m.txt").c_str(), 65534, 65534) == 0));
+    ASSERT_TRUE((!root || chown(tree.path("m.txt").c_str(), 65534, 65534) == 0) &&
+                chmod(tree.path("m.txt").c_str(), 02604) == 0);
     const std::string owner =
         root ? "65534:65534" : std::to_string(getuid()) + ":" + std::to_string(getgid());
     EXPECT_TRUE(conf.writeConfiguration(tree.path("m.txt").c_str()));
-    EXPECT_EQ(tree.read("m.txt") + kind("m.txt"), "v = new\r\nfile 1 " + owner + " " + std::to_string(0604));
+    EXPECT_EQ(tree.read("m.txt") + kind("m.txt"), "v = new\r\nfile 1 " + owner + " " + std::to_string(02604));
     const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System;
     EXPECT_EQ(QDir(QString::fromStdString(tree.root())).entryList(all, QDir::Name).join(' ').toStdString(),
               std::string("a.txt b.txt fifo m.txt") + (tree.exists("null") ? " null" : ""));
