@@ -3,6 +3,8 @@
 #include "plugin/updateCommands_p.h"
 #include "simLib/simLib.h"
 
+#include <QCoreApplication>
+
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -29,8 +31,16 @@ unsigned char refuse(const char* message) {
 
 // A host may unload the plugin without calling simEnd: the library then ends the session itself, so
 // that no checker (with its timer and reply) and no reference to the host library outlives its code.
+// Once the host's application object is gone, the process is ending: Qt can then no longer take a
+// pending request apart cleanly, and with no event loop left nothing can reach the checker, so only
+// the host library is released.
 struct SessionEnder {
-    ~SessionEnder() { simEnd(); }
+    ~SessionEnder() {
+        if (QCoreApplication::instance() != nullptr)
+            simEnd();
+        else
+            releaseHostLibrary();
+    }
 } sessionEnder;
 
 } // namespace
