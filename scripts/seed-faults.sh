@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Measures how many plausible mistakes the test suite catches. Each line of scripts/seeded-faults.txt
 # names one fault:
-#     file|exact text|replacement|what the mistake is
+#     file|exact text|replacement|what the mistake is[|test folders]
 # The text must occur exactly once in the file; a bar inside the text or the replacement is written \|.
+# The optional last field names the test folders (CTest labels) to run, separated by spaces, for a
+# fault that tests of other folders are meant to catch (the update path is also tested through the
+# plugin and the stand-in program); without it, the fault's own folder is run.
 # The checkout is copied to a scratch folder and built there once, as the test build is (Debug,
 # AddressSanitizer and UndefinedBehaviorSanitizer); then each fault in turn is written into the copy,
 # the test program of the fault's folder (tests/<folder>) is rebuilt and its tests run. A fault is
@@ -51,8 +54,15 @@ build=$scratch/build
 mkdir -p "$src"
 tar -C "$root" --exclude='./build*' --exclude=./.git --exclude=./.cache -cf - . | tar -C "$src" -xf -
 
+# The test folders of one fault ("number|file|text|replacement|description[|folders]").
+fault_folders() {
+    local file folders
+    IFS='|' read -r _ file _ _ _ folders <<<"${1//\\|/}"
+    echo "${folders:-${file%%/*}}"
+}
+
 # The folders (and so the test programs) the chosen faults need.
-folders=$(for f in "${faults[@]}"; do IFS='|' read -r _ file _ <<<"$f"; echo "${file%%/*}"; done | sort -u)
+folders=$(for f in "${faults[@]}"; do fault_folders "$f" | tr ' ' '\n'; done | sort -u)
 targets=()
 for folder in $folders; do
     targets+=("orv_${folder}_tests")
@@ -67,13 +77,15 @@ cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$scratch/build.log" 
     exit 1
 }
 
-# Runs the tests of one folder; 0 when all pass.
-run_folder() {
-    ctest --test-dir "$build" -j"$jobs" --timeout "$timeout" -L "^$1\$" >"$scratch/ctest.log" 2>&1
+# Runs the tests of the given folders; 0 when all pass.
+run_folders() {
+    local labels
+    labels=$(IFS='|'; echo "$*")
+    ctest --test-dir "$build" -j"$jobs" --timeout "$timeout" -L "^($labels)\$" >"$scratch/ctest.log" 2>&1
 }
 
 for folder in $folders; do
-    if ! run_folder "$folder"; then
+    if ! run_folders "$folder"; then
         echo "The unchanged copy fails the $folder tests:" >&2
         tail -n 30 "$scratch/ctest.log" >&2
         exit 1
@@ -85,7 +97,7 @@ escaped=0
 errors=0
 for f in "${faults[@]}"; do
     # An escaped bar is held as a control character while the line is split.
-    IFS='|' read -r number file text replacement description <<<"${f//\\|/$'\001'}"
+    IFS='|' read -r number file text replacement description _ <<<"${f//\\|/$'\001'}"
     text=${text//$'\001'/|}
     replacement=${replacement//$'\001'/|}
     target=$src/$file
@@ -101,13 +113,16 @@ for f in "${faults[@]}"; do
     fi
     cp -p "$target" "$scratch/original"
     TEXT=$text REPLACEMENT=$replacement perl -0777 -pi -e 's/\Q$ENV{TEXT}\E/$ENV{REPLACEMENT}/' "$target"
-    folder=${file%%/*}
+    fault_targets=()
+    for folder in $(fault_folders "$f"); do
+        fault_targets+=("orv_${folder}_tests")
+    done
     start=$SECONDS
-    if ! cmake --build "$build" -j"$jobs" --target "orv_${folder}_tests" >"$scratch/fault-build.log" 2>&1; then
+    if ! cmake --build "$build" -j"$jobs" --target "${fault_targets[@]}" >"$scratch/fault-build.log" 2>&1; then
         # A fault the compiler refuses says nothing about the tests: the list needs another one.
         echo "ERROR    $label (does not build: $(grep -m1 'error' "$scratch/fault-build.log"))"
         errors=$((errors + 1))
-    elif run_folder "$folder"; then
+    elif run_folders $(fault_folders "$f"); then
         echo "ESCAPED  $label ($((SECONDS - start)) s)"
         escaped=$((escaped + 1))
     else

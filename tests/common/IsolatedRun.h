@@ -23,6 +23,9 @@ struct IsolatedSetup {
     int timeLimitSeconds = 60;
 };
 
+/// A child whose folder holds no host library.
+inline const IsolatedSetup kNoHost{""};
+
 /// Forks; the child makes a temporary folder, puts the host variant into it, makes it the working
 /// folder, runs body with standard output captured, and exits with body's result.
 IsolatedResult runIsolated(const std::function<int()>& body, const IsolatedSetup& setup = {});

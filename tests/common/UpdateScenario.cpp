@@ -111,8 +111,4 @@ void expectTimesAgo(const ScenarioResult& result, float checkAgo, float displayA
     EXPECT_NEAR(secondsNow() - displayAgo, times[1], 300.0f);
 }
 
-void expectRecordedNow(const ScenarioResult& result) {
-    expectTimesAgo(result, 0.0f, 0.0f);
-}
-
 } // namespace orvtest

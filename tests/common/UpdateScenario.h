@@ -48,8 +48,5 @@ float secondsNow();
 /// Expects the reported timestamp file ("file") to hold the times checkAgo and displayAgo seconds
 /// before now, each within 300 s (stored times are rounded to 128 s, and a run may be slow).
 void expectTimesAgo(const ScenarioResult& result, float checkAgo, float displayAgo);
-/// Expects the reported timestamp file to hold two recent times, as after a check that found the
-/// notice period over.
-void expectRecordedNow(const ScenarioResult& result);
 
 } // namespace orvtest

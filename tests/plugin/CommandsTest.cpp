@@ -12,8 +12,6 @@ namespace {
 TEST(Commands, OtherCommandsChangeNothingAndPrintNothing) {
     for (const int edition : {-1, 1}) {
         SCOPED_TRACE(edition);
-        orvtest::IsolatedSetup setup;
-        setup.hostVariant = "";
         const orvtest::IsolatedResult run = orvtest::runIsolated(
             [edition] {
                 orvPlugin_init(false, edition, 40000, 1, "4.0.0", "1", "23", "GCC", "Jan 10 2020", "5.15");
@@ -23,7 +21,7 @@ TEST(Commands, OtherCommandsChangeNothingAndPrintNothing) {
                 std::printf("|flavor=%d nb=%d v=%s\n", simFlavor, programVersionNb, programVersion.c_str());
                 return 0;
             },
-            setup);
+            orvtest::kNoHost);
         EXPECT_EQ("orv: 1\n||flavor=" + std::to_string(edition) + " nb=40000 v=4.0.0\n", run.output);
     }
 }

@@ -10,12 +10,6 @@
 
 namespace {
 
-orvtest::IsolatedSetup noHost() {
-    orvtest::IsolatedSetup setup;
-    setup.hostVariant = "";
-    return setup;
-}
-
 bool initWith(int flavor, int versionNb) {
     return orvPlugin_init(true, flavor, versionNb, 7, "4.0.0", "(rev 7)", "23", "GCC 12", "Jan 10 2020",
                           "5.15.8");
@@ -43,7 +37,7 @@ TEST(Init, EditionCodeIsOneOnlyForOne) {
                 std::printf("after=%d\n", simFlavor);
                 return ok ? 0 : 1;
             },
-            noHost());
+            orvtest::kNoHost);
         EXPECT_EQ(0, run.exitCode);
         EXPECT_EQ("before=-1\norv: 1\nafter=" + std::to_string(row.expected) + "\n", run.output);
     }
@@ -60,7 +54,7 @@ TEST(Init, OnlyTheExpectedHostVersionKeepsItsVersion) {
                 printGlobals();
                 return ok ? 0 : 1;
             },
-            noHost());
+            orvtest::kNoHost);
         EXPECT_EQ(0, run.exitCode);
         const bool expected = version == 40000;
         EXPECT_EQ(std::string("orv: 1\n") + (expected ? "" : "Error: mismatch with simExtOrv plugin.\n") +
@@ -78,7 +72,7 @@ TEST(Init, EveryCallPrintsAndOverwritesNullTextsAsEmpty) {
             printGlobals();
             return 0;
         },
-        noHost());
+        orvtest::kNoHost);
     EXPECT_EQ("orv: 1\nError: mismatch with simExtOrv plugin.\norv: 1\n"
               "flavor=-1 xml=0 nb=40000 rev=3 v=4.0.0 r= s= c= d= q=\n",
               run.output);

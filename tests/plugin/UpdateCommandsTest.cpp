@@ -4,6 +4,7 @@
 #include "LoopbackUpdateServer.h"
 #include "common/FileBytes.h"
 #include "common/UpdateScenario.h"
+#include "common/UpdateTexts.h"
 #include "common/WaitUntil.h"
 #include "plugin/installationId_p.h"
 #include "plugin/orvPlugin.h"
@@ -26,12 +27,11 @@ using orvstandin::ServerAnswer;
 using orvtest::ScenarioResult;
 using Folder = const std::string&;
 
-const std::string kMaker = ORV_TEST_MAKER_WEB_ADDRESS;
-const std::string kChecking = "Checking for an updated Zembrix version...\n";
-const std::string kFailed = "Failed checking whether this Zembrix version is up-to-date.\nPlease visit " +
-                            kMaker + " to verify\nthat you are running the last Zembrix version.\n";
+using orvtest::kChecking;
+using orvtest::kClosing;
+using orvtest::kFailed;
+
 const QByteArray kBody = "last: 40000 rev2\nrev2 faster\n";
-const std::string kClosing = "\n\nPlease visit " + kMaker + " to download the last Zembrix version.";
 const std::string kNotice =
     "A bug fix Zembrix version is available for download: Zembrix V4.0.0 rev2\n\nRevisions:\nrev2 faster" +
     kClosing;
@@ -52,8 +52,8 @@ void waitForCheck() {
 // gives the folder and what it holds to the unprivileged user the child becomes; a digit is that command, 'k'
 // reports key 9, 'c' whether there is a checker, 'w' waits for the check, 'p' waits until the server has the
 // request and reports whether it is pending, 's' lets events run for 300 ms and 'S' past the time-out, 'e'
-// reports the time since the last command 6, 'q' reports and forgets the requests so far. The faults: 'x'
-// stops the server, 'd' removes the working folder, 'o' makes it read-only.
+// reports the time since the last command 6, 'q' reports and forgets the requests so far. The faults: 'd'
+// removes the working folder, 'o' makes it read-only.
 void runScript(LoopbackUpdateServer& server, Folder folder, const std::string& script) {
     QElapsedTimer clock;
     for (const char step : script) {
@@ -82,8 +82,6 @@ void runScript(LoopbackUpdateServer& server, Folder folder, const std::string& s
             orvtest::report("elapsed", std::to_string(clock.elapsed()));
         else if (step == 'q')
             orvtest::report("first requests", std::to_string(server.takeRequests().size()));
-        else if (step == 'x')
-            server.stop();
         else if (step == 'd')
             QDir(QString::fromStdString(folder)).removeRecursively();
         else if (step == 'o')
@@ -113,11 +111,10 @@ TEST(UpdateCommands, CommandScripts) {
         float displayAgo;
         std::string kept = kKeptBytes; ///< the user's file, there before
         int firstRequests = 1;         ///< by 'q'; Qt sends once more after a reset before anything was read
-        const char* timing = "";       ///< "in time" or "timed out": when 'e' reported
+        bool inTime = false;           ///< the failure is seen before the time-out ('e' reports when)
     } rows[] = {
         // clang-format off
         {"the custom edition never makes a checker", body, "u4c6sk", "", {""}, nan, nan},
-        {"command 6 before command 4 does nothing", body, "ic6sk", "", {""}, nan, nan},
         {"command 6 after command 5 twice does nothing", body, "i455c6sk", "", {""}, nan, nan},
         {"key 9 hands a notice out once", body, "i4k6wkk", notice, {"", kNotice, ""}, 0, 0},
         {"a host of another version is taken as version 0", body, "v46wk",
@@ -126,14 +123,10 @@ TEST(UpdateCommands, CommandScripts) {
         // new checker finds it done.
         {"command 5 while a request is pending", silence, "i46p56s", kChecking, {}, 0, nan},
         {"command 4 while a request is pending", silence, "i46p46s", kChecking, {}, 0, nan},
-        {"the server stops halfway", cut(ServerAnswer::Kind::StallMidBody), "Ti46pxweSkq46w", kChecking + kFailed,
-         {""}, 0, 0, kKeptBytes, 1, "in time"},
-        {"the server stalls halfway", cut(ServerAnswer::Kind::StallMidBody), "Ti46weSkq46w", kChecking + kFailed,
-         {""}, 0, 0, kKeptBytes, 1, "timed out"},
         {"the server closes halfway", cut(ServerAnswer::Kind::CloseMidBody), "Ti46weSkq46w", kChecking + kFailed,
-         {""}, 0, 0, kKeptBytes, 1, "in time"},
+         {""}, 0, 0, kKeptBytes, 1, true},
         {"the server resets halfway", cut(ServerAnswer::Kind::ResetMidBody), "Ti46weSkq46w", kChecking + kFailed,
-         {""}, 0, 0, kKeptBytes, 2, "in time"},
+         {""}, 0, 0, kKeptBytes, 2, true},
         // Nothing is made anew where the working folder was, and without one nothing is written at all.
         {"the folder is removed: no record", body, "Ti46dweSkq46w", notice, {kNotice}, nan, nan, "<unreadable>"},
         {"the folder is gone before command 4", body, "di46sk", "", {""}, nan, nan, "<unreadable>"},
@@ -169,9 +162,8 @@ TEST(UpdateCommands, CommandScripts) {
         EXPECT_EQ(row.script.find('p') != std::string::npos ? "yes" : "<none>", result.value("pending"));
         EXPECT_EQ(row.kept, result.value("kept"));
         const int elapsed = std::atoi(result.value("elapsed").c_str());
-        if (*row.timing != '\0') {
-            EXPECT_EQ(row.timing == std::string("timed out"), elapsed >= 1900) << elapsed;
-            EXPECT_LT(elapsed, 6000);
+        if (row.inTime) {
+            EXPECT_LT(elapsed, 1900);
         }
         const bool faulted = row.script.find('q') != std::string::npos;
         if (faulted) {

@@ -31,8 +31,6 @@ void printLookups(const char* key) {
 
 TEST(CSimpleUserSettingsTest, lookupsReadOneValueOfTheAskedTypeFromTheFileAsItIsNow) {
     // A fresh process: the module path is the working folder at its first use and stays cached.
-    orvtest::IsolatedSetup setup;
-    setup.hostVariant.clear();
     const orvtest::IsolatedResult run = orvtest::runIsolated(
         [] {
             printLookups("count"); // no system folder yet
@@ -49,7 +47,7 @@ TEST(CSimpleUserSettingsTest, lookupsReadOneValueOfTheAskedTypeFromTheFileAsItIs
             printLookups("count");
             return 0;
         },
-        setup);
+        orvtest::kNoHost);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, "count: b 0 1, i 0 -1, f 0 -1.5, s 0 default\n"
                           "count: b 0 1, i 1 12, f 1 12, s 1 12\n"

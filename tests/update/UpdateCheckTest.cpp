@@ -3,6 +3,7 @@
 #include "LoopbackUpdateServer.h"
 #include "SelfSignedCertificate.h"
 #include "common/UpdateScenario.h"
+#include "common/UpdateTexts.h"
 #include "common/WaitUntil.h"
 #include "update/CUpdateCheck.h"
 
@@ -24,12 +25,10 @@ using orvstandin::ServerAnswer;
 using orvtest::ScenarioResult;
 using Serve = std::function<void(LoopbackUpdateServer&)>;
 
-const std::string kMaker = ORV_TEST_MAKER_WEB_ADDRESS;
-const std::string kChecking = "Checking for an updated Zembrix version...\n";
-const std::string kUpToDate = "This Zembrix version is up-to-date.\n";
-const std::string kFailed = "Failed checking whether this Zembrix version is up-to-date.\nPlease visit " +
-                            kMaker + " to verify\nthat you are running the last Zembrix version.\n";
-const std::string kClosing = "\n\nPlease visit " + kMaker + " to download the last Zembrix version.";
+using orvtest::kChecking;
+using orvtest::kClosing;
+using orvtest::kFailed;
+using orvtest::kUpToDate;
 const std::string kBugFixHead =
     "A bug fix Zembrix version is available for download: Zembrix V4.1.0 rev2\n\nRevisions:\n";
 const QByteArray kBugFixBody =
@@ -106,9 +105,6 @@ const struct Row {
 } kRows[] = {
     // clang-format off
     {"a newer revision", body(kBugFixBody), kBugFix, 1, kPlain, Timing::InTime},
-    {"a newer version", body(kNewBody), kNewVersion, 1},
-    {"an older version", body("last: 40000 rev9\nrev9 x\nchange y\n"), kUpToDate, 1},
-    {"no last line", body("<html>maintenance</html>\n"), kUpToDate, 1},
     {"an HTTP error status", answering(ServerAnswer::withStatus(500, kNewBody)), kFailed, 1},
     {"a refused connection", body(kBugFixBody), kFailed, 0, ServerKind::Refusing},
     // Qt sends a request once more when the connection closes before any answer.
@@ -117,7 +113,6 @@ const struct Row {
     {"an endless body cut at the size limit", answering(ServerAnswer::endlessBody()), kFailed, 1, kPlain,
      Timing::InTime},
     {"a redirect followed", redirecting(301, "/moved", ServerAnswer::withBody(kBugFixBody)), kBugFix, 2},
-    {"a redirect not followed (300)", redirecting(300, "/moved", ServerAnswer::withBody(kBugFixBody)), kFailed, 1},
     {"a redirect loop", redirecting(302, "/loop", kToLoop), kFailed, -1},
     // Qt decompresses the body; the announced length is that of the compressed bytes.
     {"a compressed body", answering(deflated(kBugFixBody)), kBugFix, 1},
@@ -149,8 +144,6 @@ const struct Row {
     // The seven-day period restarts whenever a check ends after it is over, even one finding nothing.
     {"nothing new eight days after the last", body("last: 40100 rev1\n"), kUpToDate, 1, kPlain, kAny,
      timesAgo(2 * kDay, 8 * kDay)},
-    {"a failed check eight days after the last", answering(ServerAnswer::withStatus(503, kBugFixBody)), kFailed, 1,
-     kPlain, kAny, timesAgo(2 * kDay, 8 * kDay)},
     // clang-format on
 };
 
@@ -193,7 +186,6 @@ int runCheck(const Row& row) {
         orvtest::report("pending", check.isRequestPending() ? "yes" : "no");
         orvtest::processEventsFor(row.timing == Timing::Unchecked ? 0 : 2300); // past a second timer period
         orvtest::report("kept", check.getUpdateStringToDisplay());
-        orvtest::report("keptAgain", check.getUpdateStringToDisplay());
     }
     orvtest::reportRequests(server);
     orvtest::reportRequests(plain);
@@ -213,7 +205,6 @@ TEST(UpdateCheck, EachReplyAndTimestampGivesItsResult) {
         const bool notice = !row.shown.empty() && row.shown.back() != '\n';
         EXPECT_EQ(row.shown.empty() ? "" : kChecking + row.shown + (notice ? "\n" : ""), result.output);
         EXPECT_EQ(notice && row.displayAgo == 0 ? row.shown : "", result.value("kept"));
-        EXPECT_EQ("", result.value("keptAgain"));
         const std::vector<std::string> requests = result.values("request");
         if (row.requests < 0) {
             EXPECT_GT(requests.size(), 2u);
