@@ -1,5 +1,7 @@
 #include "settings/configFileWriter_p.h"
 
+#include "platform/wholeTransfer_p.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -122,19 +124,7 @@ int ConfigFileWriter::_openInPlace(const std::string& path) {
 }
 
 int ConfigFileWriter::write(const std::string& bytes) {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        errno = 0;
-        const ssize_t written = ::write(_fd, data, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return lastError();
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return 0;
+    return writeWhole(_fd, bytes.data(), bytes.size());
 }
 
 int ConfigFileWriter::finish() {

@@ -1,6 +1,7 @@
 #include "update/updateTimesFile_p.h"
 
-#include <cerrno>
+#include "platform/wholeTransfer_p.h"
+
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
@@ -41,19 +42,6 @@ private:
     int _fd;
 };
 
-bool transferAll(int fd, unsigned char* bytes, std::size_t count, bool writing) {
-    while (count > 0) {
-        const ssize_t done = writing ? write(fd, bytes, count) : read(fd, bytes, count);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        bytes += done;
-        count -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
 } // namespace
 
 bool readUpdateTimes(const std::string& path, float& lastCheck, float& lastDisplay) {
@@ -61,9 +49,9 @@ bool readUpdateTimes(const std::string& path, float& lastCheck, float& lastDispl
     lastDisplay = 0.0f;
     const TimesFile file(path, O_RDONLY);
     off_t length = 0;
-    unsigned char bytes[kFileLength];
+    char bytes[kFileLength];
     if (!file.isRegular(length) || length != static_cast<off_t>(kFileLength) ||
-        !transferAll(file.fd(), bytes, kFileLength, false))
+        readWhole(file.fd(), bytes, kFileLength) != 0)
         return false;
     float check = 0.0f;
     float display = 0.0f;
@@ -81,11 +69,11 @@ bool writeUpdateTimes(const std::string& path, float lastCheck, float lastDispla
     // Truncated only once it is known to be a regular file.
     const TimesFile file(path, O_WRONLY | O_CREAT);
     off_t length = 0;
-    unsigned char bytes[kFileLength];
+    char bytes[kFileLength];
     std::memcpy(bytes, &lastCheck, sizeof(float));
     std::memcpy(bytes + sizeof(float), &lastDisplay, sizeof(float));
     return file.isRegular(length) && ftruncate(file.fd(), 0) == 0 &&
-           transferAll(file.fd(), bytes, kFileLength, true);
+           writeWhole(file.fd(), bytes, kFileLength) == 0;
 }
 
 } // namespace orv
