@@ -2,7 +2,6 @@
 // against its loopback server, with the leak checker on. Every check is answered, nothing leaks and
 // memory stays flat once the first cycles have filled the caches.
 #include "StandinRun.h"
-#include "common/UpdateTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +23,6 @@ constexpr long kHeapGrowthBytes = 32 * 1024;
 constexpr long kResidentGrowthKb = 1024;
 constexpr long kResidentGrowthKbWithSanitizer = 2048;
 
-const std::string kNotice = orvtest::kChecking +
-                            "A new Zembrix version is available for download: Zembrix V4.1.0\n\n"
-                            "Main changes in that version:\nFaster scene loading\nA new model browser" +
-                            orvtest::kClosing + "\n";
-
 // The number after "name: " in the figures, or a value no figure has.
 long figure(const std::string& output, const std::string& name) {
     const std::string key = "\n" + name + ": ";
@@ -47,14 +41,9 @@ TEST(StandinSoak, AThousandCyclesAnswerEveryCheckLeakNothingAndStayFlat) {
                     "detect_leaks=1:quarantine_size_mb=0:thread_local_quarantine_size_kb=0"},
                    240000);
     ASSERT_EQ(0, run.exitCode) << run.errors;
+    // Each cycle's check found a notice, and the host got it.
     for (const char* name : {"cycles", "checks answered", "requests received", "notices fetched"})
         EXPECT_EQ(kCycles, figure(run.output, name)) << name;
-    // Each cycle printed the notice its check found.
-    int printed = 0;
-    for (std::size_t at = run.output.find(kNotice); at != std::string::npos;
-         at = run.output.find(kNotice, at + 1))
-        ++printed;
-    EXPECT_EQ(kCycles, printed);
 
     const std::string figures = run.output.substr(run.output.rfind("== Soak =="));
     std::printf("%s", figures.c_str());

@@ -89,8 +89,6 @@ const struct Row {
     // clang-format off
     {"a newer revision", body(kBugFixBody), kBugFix, 1, kPlain, Timing::InTime},
     {"an HTTP error status", answering(ServerAnswer::withStatus(500, kNewBody)), kFailed, 1},
-    // Qt sends a request once more when the connection closes before any answer.
-    {"a connection closed without an answer", answering(ServerAnswer::closeConnection()), kFailed, 2},
     {"silence past the time-out", answering(ServerAnswer::silence()), kFailed, 1, kPlain, Timing::TimedOut},
     {"an endless body cut at the size limit", answering(ServerAnswer::endlessBody()), kFailed, 1, kPlain,
      Timing::InTime},
