@@ -26,7 +26,6 @@ using orvstandin::ServerAnswer;
 using orvtest::kChecking;
 using orvtest::kClosing;
 using orvtest::kFailed;
-using Serve = std::function<void(LoopbackUpdateServer&)>;
 
 const QByteArray kBugFixBody =
     "last: 40100 rev2\r\nrev1 first fix\r\nrev2 second fix\r\nchange not shown\r\n";
@@ -37,30 +36,23 @@ const QByteArray kNewBody = "change faster start\n\nlast: 40200 rev1\nrev1 not s
 const std::string kNewVersion = "A new Zembrix version is available for download: Zembrix V4.2.0\n\n"
                                 "Main changes in that version:\nfaster start\nnew dialog" +
                                 kClosing;
+const ServerAnswer kBugFixAnswer = ServerAnswer::withBody(kBugFixBody);
 const QByteArray kOneMiB = kNewBody + QByteArray((1 << 20) - kNewBody.size(), '%');
+const char kPath[] = "/lastZembrixVersion.txt";
 const char kOddFolder[] = "odd\xFF\xFE";
 constexpr float kDay = 86400.0f;
 
-enum class ServerKind { Plain, Tls, TrustedTls };
+/// TLS servers use a certificate made for the run; the last kind redirects to a plain server.
+enum class ServerKind { Plain, Tls, TrustedTls, TrustedTlsToHttp };
 enum class Timing { Unchecked, InTime, TimedOut };
 const ServerKind kPlain = ServerKind::Plain;
 const Timing kAny = Timing::Unchecked;
 
-QString gPlainUrl; ///< in the child, a plain server's base next to a trusted TLS one
-
-Serve answering(const ServerAnswer& answer, const QByteArray& path = "/lastZembrixVersion.txt") {
-    return [answer, path](LoopbackUpdateServer& server) { server.setAnswer(path, answer); };
-}
-
-Serve body(const QByteArray& bytes) {
-    return answering(ServerAnswer::withBody(bytes));
-}
-
 // The body compressed as HTTP's deflate coding (a zlib stream), announced as such.
-Serve deflated(const QByteArray& bytes) {
+ServerAnswer deflated(const QByteArray& bytes) {
     ServerAnswer answer = ServerAnswer::withBody(qCompress(bytes).mid(4));
     answer.headers.append(qMakePair(QByteArray("Content-Encoding"), QByteArray("deflate")));
-    return answering(answer);
+    return answer;
 }
 
 // Writes the timestamp file with times relative to now.
@@ -70,16 +62,11 @@ std::function<void()> timesAgo(float checkAgo, float displayAgo) {
     };
 }
 
-void checkOnce(CUpdateCheck& check) {
-    check.checkForUpdate();
-    orvtest::waitUntil([&] { return !check.isRequestPending(); }, 10000);
-}
-
 const struct Row {
     const char* name;
-    Serve serve;
-    std::string shown; ///< a notice, or a text printed after "Checking..."; "": nothing printed
-    int requests;      ///< how many the servers saw
+    ServerAnswer answer; ///< to the request; any other path gets the newer revision
+    std::string shown;   ///< a notice, or a text printed after "Checking..."; "": nothing printed
+    int requests;        ///< how many the servers saw
     ServerKind server = ServerKind::Plain;
     Timing timing = Timing::Unchecked;     ///< when checked, the run goes on past the time-out
     std::function<void()> prepare = [] {}; ///< the working folder before the checker is made
@@ -87,40 +74,34 @@ const struct Row {
     float displayAgo = 0; ///< a notice is kept only when this restarts at 0
 } kRows[] = {
     // clang-format off
-    {"a newer revision", body(kBugFixBody), kBugFix, 1, kPlain, Timing::InTime},
-    {"an HTTP error status", answering(ServerAnswer::withStatus(500, kNewBody)), kFailed, 1},
-    {"silence past the time-out", answering(ServerAnswer::silence()), kFailed, 1, kPlain, Timing::TimedOut},
-    {"an endless body cut at the size limit", answering(ServerAnswer::endlessBody()), kFailed, 1, kPlain,
-     Timing::InTime},
-    {"a redirect followed", [](LoopbackUpdateServer& server) {
-         answering(ServerAnswer::redirectTo("/moved", 301))(server);
-         answering(ServerAnswer::withBody(kBugFixBody), "/moved")(server);
-     }, kBugFix, 2},
+    {"a newer revision", kBugFixAnswer, kBugFix, 1, kPlain, Timing::InTime},
+    {"an HTTP error status", ServerAnswer::withStatus(500, kNewBody), kFailed, 1},
+    {"silence past the time-out", ServerAnswer::silence(), kFailed, 1, kPlain, Timing::TimedOut},
+    {"an endless body cut at the size limit", ServerAnswer::endlessBody(), kFailed, 1, kPlain, Timing::InTime},
+    {"a redirect followed", ServerAnswer::redirectTo("/moved", 301), kBugFix, 2},
     // Qt decompresses the body; the announced length is that of the compressed bytes.
     {"a compressed body", deflated(kBugFixBody), kBugFix, 1},
-    {"a body of exactly 1 MiB", body(kOneMiB), kNewVersion, 1},
-    {"a body over 1 MiB", body(kOneMiB + "x"), kFailed, 1},
-    {"a TLS server whose certificate nobody trusts", body(kBugFixBody), kFailed, 0, ServerKind::Tls},
-    {"a TLS server whose certificate is trusted", body(kBugFixBody), kBugFix, 1, ServerKind::TrustedTls},
-    {"https is never left for http", [](LoopbackUpdateServer& server) {
-         answering(ServerAnswer::redirectTo(gPlainUrl.toUtf8() + "/lastZembrixVersion.txt", 302))(server);
-     }, kFailed, 1, ServerKind::TrustedTls},
+    {"a body of exactly 1 MiB", ServerAnswer::withBody(kOneMiB), kNewVersion, 1},
+    {"a body over 1 MiB", ServerAnswer::withBody(kOneMiB + "x"), kFailed, 1},
+    {"a TLS server whose certificate nobody trusts", kBugFixAnswer, kFailed, 0, ServerKind::Tls},
+    {"a TLS server whose certificate is trusted", kBugFixAnswer, kBugFix, 1, ServerKind::TrustedTls},
+    {"https is never left for http", kBugFixAnswer, kFailed, 1, ServerKind::TrustedTlsToHttp},
     // One request a day at most, one notice a week at most.
-    {"checked 23 hours ago", body(kBugFixBody), "", 0, kPlain, kAny, timesAgo(kDay - 3600, kDay), kDay - 3600, kDay},
-    {"checked a day and 20 minutes ago", body(kBugFixBody), kBugFix, 1, kPlain, kAny, timesAgo(kDay + 1200, 8 * kDay)},
-    {"a notice six days after the last", body(kBugFixBody), kBugFix, 1, kPlain, kAny, timesAgo(2 * kDay, 6 * kDay),
+    {"checked 23 hours ago", kBugFixAnswer, "", 0, kPlain, kAny, timesAgo(kDay - 3600, kDay), kDay - 3600, kDay},
+    {"checked a day and 20 minutes ago", kBugFixAnswer, kBugFix, 1, kPlain, kAny, timesAgo(kDay + 1200, 8 * kDay)},
+    {"a notice six days after the last", kBugFixAnswer, kBugFix, 1, kPlain, kAny, timesAgo(2 * kDay, 6 * kDay),
      0, 6 * kDay},
     // The seven-day period restarts whenever a check ends after it is over, even one finding nothing.
-    {"nothing new eight days after the last", body("last: 40100 rev1\n"), orvtest::kUpToDate, 1, kPlain, kAny,
+    {"nothing new eight days after the last", ServerAnswer::withBody("last: 40100 rev1\n"), orvtest::kUpToDate, 1, kPlain, kAny,
      timesAgo(2 * kDay, 8 * kDay)},
     // A file that cannot be written back disables the checker for its life.
-    {"a folder in the timestamp file's place", body(kBugFixBody), "", 0, kPlain, kAny,
+    {"a folder in the timestamp file's place", kBugFixAnswer, "", 0, kPlain, kAny,
      [] { mkdir("updtChck.dat", 0755); }, NAN, NAN},
     // Without blocking: the child is killed at its time limit otherwise.
-    {"a FIFO in the timestamp file's place", body(kBugFixBody), "", 0, kPlain, kAny,
+    {"a FIFO in the timestamp file's place", kBugFixAnswer, "", 0, kPlain, kAny,
      [] { mkfifo("updtChck.dat", 0644); }, NAN, NAN},
     // The file goes into the folder named by these very bytes, not into a look-alike made beside it.
-    {"a working folder whose name is not UTF-8", body(kBugFixBody), kBugFix, 1, kPlain, kAny,
+    {"a working folder whose name is not UTF-8", kBugFixAnswer, kBugFix, 1, kPlain, kAny,
      [] { (void)(mkdir(kOddFolder, 0755) == 0 && chdir(kOddFolder) == 0); }},
     // clang-format on
 };
@@ -138,15 +119,17 @@ int runCheck(const Row& row) {
         (tls && !orvstandin::SelfSignedCertificate::generate(certificateFolder.path(), pair, error)) ||
         !(tls ? server.listenTls(pair.certificate(), pair.key(), error) : server.listen(error)))
         return 3;
-    if (row.server == ServerKind::TrustedTls) {
+    if (tls && row.server != ServerKind::Tls) {
         QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
         trusting.setCaCertificates({pair.certificate()});
         QSslConfiguration::setDefaultConfiguration(trusting);
     }
-    gPlainUrl = plain.baseUrl();
-    plain.setDefaultAnswer(ServerAnswer::withBody(kBugFixBody));
+    plain.setDefaultAnswer(kBugFixAnswer);
+    server.setDefaultAnswer(kBugFixAnswer);
+    server.setAnswer(kPath, row.server == ServerKind::TrustedTlsToHttp
+                                ? ServerAnswer::redirectTo(plain.baseUrl().toUtf8() + kPath, 302)
+                                : row.answer);
     setenv("ORV_UPDATE_SERVER", server.baseUrl().toUtf8().constData(), 1);
-    row.serve(server);
     const QString start = QDir::currentPath();
     row.prepare();
     {
@@ -154,8 +137,10 @@ int runCheck(const Row& row) {
         QElapsedTimer clock;
         clock.start();
         check.checkForUpdate();
-        checkOnce(check);
-        checkOnce(check);
+        for (int i = 0; i < 2; ++i) {
+            check.checkForUpdate();
+            orvtest::waitUntil([&] { return !check.isRequestPending(); }, 10000);
+        }
         orvtest::report("elapsed", std::to_string(clock.elapsed()));
         orvtest::report("pending", check.isRequestPending() ? "yes" : "no");
         orvtest::processEventsFor(row.timing == Timing::Unchecked ? 0 : 2300); // past a second timer period
