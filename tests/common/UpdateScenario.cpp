@@ -9,65 +9,41 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <regex>
 
 namespace orvtest {
 
 namespace {
 
-// Report lines: the marker, the key, "=", the value in hexadecimal, a line feed.
-const char kMarker[] = "\n@@report@@ ";
+// A report line: a line feed, the marker, the key, "=", the value in hexadecimal, a line feed.
+const char kMarker[] = "@@report@@ ";
+const std::regex kReportLine(std::string("\n") + kMarker + "([^=\n]*)=([0-9a-f]*)\n");
 
 } // namespace
 
 std::string ScenarioResult::value(const std::string& key) const {
-    const auto found = reported.equal_range(key);
-    if (found.first == found.second)
-        return "<none>";
-    return std::prev(found.second)->second;
+    const auto found = reported.find(key);
+    return found == reported.end() ? "<none>" : found->second.back();
 }
 
 std::vector<std::string> ScenarioResult::values(const std::string& key) const {
-    std::vector<std::string> all;
-    const auto found = reported.equal_range(key);
-    for (auto it = found.first; it != found.second; ++it)
-        all.push_back(it->second);
-    return all;
+    const auto found = reported.find(key);
+    return found == reported.end() ? std::vector<std::string>() : found->second;
 }
 
 void report(const std::string& key, const std::string& value) {
-    const QByteArray hex = QByteArray::fromStdString(value).toHex();
-    std::printf("%s%s=%s\n", kMarker, key.c_str(), hex.constData());
+    std::printf("\n%s%s=%s\n", kMarker, key.c_str(), QByteArray::fromStdString(value).toHex().constData());
     std::fflush(stdout);
 }
 
-ScenarioResult runScenario(const std::function<int()>& body, int timeLimitSeconds) {
-    IsolatedSetup setup;
-    setup.timeLimitSeconds = timeLimitSeconds;
+ScenarioResult runScenario(const std::function<int()>& body) {
     ScenarioResult result;
-    result.run = runIsolated(body, setup);
+    result.run = runIsolated(body);
     const std::string& all = result.run.output;
-    std::size_t position = 0;
-    for (;;) {
-        const std::size_t marker = all.find(kMarker, position);
-        result.output +=
-            all.substr(position, marker == std::string::npos ? std::string::npos : marker - position);
-        if (marker == std::string::npos)
-            break;
-        const std::size_t start = marker + std::strlen(kMarker);
-        const std::size_t end = all.find('\n', start);
-        const std::string line =
-            all.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos)
-            result.reported.emplace(
-                line.substr(0, equals),
-                QByteArray::fromHex(QByteArray::fromStdString(line.substr(equals + 1))).toStdString());
-        if (end == std::string::npos)
-            break;
-        position = end + 1;
-    }
+    for (std::sregex_iterator line(all.begin(), all.end(), kReportLine), end; line != end; ++line)
+        result.reported[(*line)[1]].push_back(
+            QByteArray::fromHex(QByteArray::fromStdString((*line)[2])).toStdString());
+    result.output = std::regex_replace(all, kReportLine, "");
     return result;
 }
 
@@ -76,26 +52,11 @@ void reportRequests(const orvstandin::LoopbackUpdateServer& server) {
         report("request", request.target.toStdString());
 }
 
-std::string timesFilePath() {
-    char folder[4096];
-    return std::string(getcwd(folder, sizeof(folder)) != nullptr ? folder : "") + "/updtChck.dat";
-}
-
-void reportTimesFile() {
-    struct stat status;
-    if (lstat(timesFilePath().c_str(), &status) != 0)
-        report("file", "missing");
-    else if (!S_ISREG(status.st_mode))
-        report("file", "not a file");
-    else
-        report("file", fileBytes(timesFilePath()));
-}
-
 bool writeTimesFile(float lastCheck, float lastDisplay) {
     char bytes[8];
     std::memcpy(bytes, &lastCheck, 4);
     std::memcpy(bytes + 4, &lastDisplay, 4);
-    return writeFileBytes(timesFilePath(), std::string(bytes, 8));
+    return writeFileBytes("updtChck.dat", std::string(bytes, 8));
 }
 
 float secondsNow() {

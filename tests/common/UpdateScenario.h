@@ -20,7 +20,7 @@ namespace orvtest {
 struct ScenarioResult {
     IsolatedResult run;
     std::string output; ///< what the code under test printed, report lines removed
-    std::multimap<std::string, std::string> reported;
+    std::map<std::string, std::vector<std::string>> reported;
 
     /// The last value reported under key, or "<none>".
     std::string value(const std::string& key) const;
@@ -29,18 +29,13 @@ struct ScenarioResult {
 };
 
 /// Runs body in a fresh child process and working folder and parses its report.
-ScenarioResult runScenario(const std::function<int()>& body, int timeLimitSeconds = 60);
+ScenarioResult runScenario(const std::function<int()>& body);
 
 /// In the child: reports value under key (any bytes).
 void report(const std::string& key, const std::string& value);
 /// In the child: reports each request target the server received, under "request".
 void reportRequests(const orvstandin::LoopbackUpdateServer& server);
-/// In the child: reports the timestamp file of the working folder under "file": its bytes, "missing",
-/// or "not a file" for a folder or anything else in its place.
-void reportTimesFile();
 
-/// The working folder's timestamp file path (in the child).
-std::string timesFilePath();
 /// In the child: writes the 8 bytes of two times into the working folder's timestamp file.
 bool writeTimesFile(float lastCheck, float lastDisplay);
 /// The current time as the update check takes it.

@@ -1,6 +1,8 @@
-// orv-standin end to end: it loads the plugin like the host and prints what the plugin answers.
+// orv-standin end to end: it loads the plugin like the host and prints what the plugin answers; its
+// options, the environment it reads, its working folder and its exit statuses.
 #include "StandinRun.h"
 #include "common/IsolatedRun.h"
+#include "common/UpdateTexts.h"
 #include "orvVersion.h"
 
 #include <QDir>
@@ -9,101 +11,94 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 #include <sys/stat.h>
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// The custom edition's run is a row of EnvironmentAndOptions.
-TEST(StandinProgram, ShowsWhatThePluginAnswers) {
-    const StandinRun quelt = runStandin({"--edition", "quelt"});
-    EXPECT_EQ(0, quelt.exitCode);
-    EXPECT_TRUE(
-        contains(quelt.output, "orv: 1\n== About Zembrix Quelt ==\nZembrix Quelt, Version 4.0.0 (rev 1)"))
-        << quelt.output;
-    EXPECT_TRUE(contains(quelt.output, "key 2: Zembrix Quelt\n")) << quelt.output;
-    EXPECT_TRUE(contains(quelt.output, "Plugin ended.\n")) << quelt.output;
-}
-
-TEST(StandinProgram, HelpAndBadOptions) {
-    const StandinRun help = runStandin({"--help"});
-    EXPECT_EQ(0, help.exitCode);
-    EXPECT_TRUE(contains(help.output, "--edition quelt|custom")) << help.output;
-    EXPECT_EQ("orv-standin (simExtOrv) " ORV_VERSION_STRING "\n", runStandin({"--version"}).output);
-    // A bad option gets one line and a pointer to --help, not the help itself.
-    for (const QStringList& arguments :
-         {QStringList{"--edition", "gold"}, QStringList{"--host-version", "12x"},
-          QStringList{"--no-such-option", "1"}, QStringList{"--workdir"},
-          QStringList{"--update-server", "ftp://updates.example"}, QStringList{"--update-server=https://"},
-          QStringList{"--update-server", "http://a.example/path"}, QStringList{"--soak", "2"},
-          QStringList{"--soak", "0"}, QStringList{"--soak", "many"}}) {
-        SCOPED_TRACE(arguments.join(' ').toStdString());
-        const StandinRun run = runStandin(arguments, {"ORV_UPDATE_SERVER=http://127.0.0.1:1"});
-        EXPECT_EQ(64, run.exitCode);
-        EXPECT_EQ("", run.output);
-        EXPECT_EQ(2, std::count(run.errors.begin(), run.errors.end(), '\n')) << run.errors;
-        EXPECT_TRUE(contains(run.errors, " --help' for more information.\n")) << run.errors;
-    }
-}
-
-// What the user set in the environment holds unless an option says otherwise; "--name=value" works.
-TEST(StandinProgram, EnvironmentAndOptions) {
-    const QStringList oldHost{"ORV_STANDIN_HOST_VERSION=30500"};
-    const struct {
-        const char* name;
-        QStringList arguments;
-        QStringList environment;
-        int exitCode;
-        const char* output;
-    } rows[] = {
-        {"host version from the environment", {}, oldHost, 2, "somewhat old"},
-        {"the option wins", {"--host-version", "40000"}, oldHost, 0, "Version 4.0.0 (rev 1)"},
-        {"name=value",
-         {"--host-version=40000", "--edition=custom"},
-         oldHost,
-         0,
-         "== About Zembrix ==\nZembrix custom compilation, Version 4.0.0"},
-        {"server from the environment",
-         {"--edition", "custom"},
-         {"ORV_UPDATE_SERVER=http://127.0.0.1:1"},
-         0,
-         "Update server: http://127.0.0.1:1\n"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const StandinRun run = runStandin(row.arguments, row.environment);
-        EXPECT_EQ(row.exitCode, run.exitCode) << run.errors;
-        EXPECT_TRUE(contains(run.output, row.output)) << run.output;
-    }
-}
-
-// A failure says why; a folder that cannot be written but already holds the host library serves.
-TEST(StandinProgram, WorkingFolder) {
+TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string file = dir.filePath("file").toStdString();
-    ASSERT_TRUE(QFile(QString::fromStdString(file)).open(QIODevice::WriteOnly));
-    const StandinRun notAFolder = runStandin({"--workdir", QString::fromStdString(file + "/sub")});
-    EXPECT_EQ(1, notAFolder.exitCode);
-    const std::string reason = "cannot create the working folder " + file + "/sub: ";
-    // The reason follows the folder (its text depends on the language).
-    const std::size_t at = notAFolder.errors.find(reason);
-    ASSERT_NE(std::string::npos, at) << notAFolder.errors;
-    EXPECT_NE('\n', notAFolder.errors.at(at + reason.size())) << notAFolder.errors;
-
+    const QString file = dir.filePath("reply.txt");
     const QString readOnly = dir.filePath("readOnly");
+    QFile reply(file);
+    ASSERT_TRUE(reply.open(QIODevice::WriteOnly) &&
+                reply.write("last: 40000 rev7\r\nrev7 from a file\r\n") > 0);
+    reply.close();
     ASSERT_TRUE(QDir().mkpath(readOnly));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(orvtest::standinHostPath("full")),
                             readOnly + "/zadodiredi.dylib"));
     ASSERT_EQ(0, chmod(readOnly.toLocal8Bit().constData(), 0555));
-    const StandinRun run = runStandin({"--workdir", readOnly, "--edition", "custom"});
+    const QStringList oldHost{"ORV_STANDIN_HOST_VERSION=30500"};
+    const QStringList server{"ORV_UPDATE_SERVER=http://127.0.0.1:1"};
+    // A bad option gets one line and a pointer to --help, not the help itself.
+    const std::string bad = " --help' for more information.\n";
+    const struct {
+        QStringList arguments;
+        QStringList environment;
+        int exitCode;
+        std::string shown; ///< in its output, or in its errors when it failed (exit status 1 or 64)
+    } rows[] = {
+        // clang-format off
+        {{"--help"}, {}, 0, "--edition quelt|custom"},
+        {{"--version"}, {}, 0, "orv-standin (simExtOrv) " ORV_VERSION_STRING "\n"},
+        // What the user set in the environment holds unless an option says otherwise.
+        {{}, oldHost, 2, "somewhat old"},
+        {{"--host-version", "40000"}, oldHost, 0, "orv: 1\n== About Zembrix Quelt ==\nZembrix Quelt, Version 4.0.0 (rev 1)"},
+        {{"--host-version=40000", "--edition=custom"}, oldHost, 0, "== About Zembrix ==\nZembrix custom compilation, Version 4.0.0"},
+        {{"--edition", "custom"}, server, 0, "Update server: http://127.0.0.1:1\n"},
+        {{"--reply", "file:" + file}, {}, 0, "Zembrix V4.0.0 rev7\n\nRevisions:\nrev7 from a file"},
+        // A folder that cannot be written but already holds the host library serves.
+        {{"--workdir", readOnly, "--edition", "custom"}, {}, 0, "Plugin ended.\n"},
+        // A failure says why: the reason follows the folder (its text depends on the language).
+        {{"--workdir", file + "/sub"}, {}, 1, "cannot create the working folder " + file.toStdString() + "/sub: "},
+        {{"--reply", "file:" + file + "/missing"}, {}, 1, "cannot read the reply file "},
+        {{"--edition", "gold"}, {}, 64, bad},
+        {{"--host-version", "12x"}, {}, 64, bad},
+        {{"--no-such-option", "1"}, {}, 64, bad},
+        {{"--workdir"}, {}, 64, bad},
+        {{"--update-server", "ftp://updates.example"}, {}, 64, bad},
+        {{"--update-server=https://"}, {}, 64, bad},
+        {{"--update-server", "http://a.example/path"}, {}, 64, bad},
+        {{"--soak", "2"}, server, 64, bad},
+        {{"--soak", "0"}, {}, 64, bad},
+        {{"--reply", "nope"}, {}, 64, bad},
+        {{"--reply", "file:"}, {}, 64, bad},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.environment + row.arguments).join(' ').toStdString());
+        const StandinRun run = runStandin(row.arguments, row.environment);
+        EXPECT_EQ(row.exitCode, run.exitCode) << run.errors;
+        const std::string& text = row.exitCode == 1 || row.exitCode == 64 ? run.errors : run.output;
+        const std::size_t at = text.find(row.shown);
+        EXPECT_NE(std::string::npos, at) << text;
+        if (row.exitCode == 1 && at != std::string::npos) {
+            EXPECT_NE('\n', text[at + row.shown.size()]) << text;
+        } else if (row.exitCode == 64) {
+            EXPECT_EQ("", run.output);
+            EXPECT_EQ(2, std::count(run.errors.begin(), run.errors.end(), '\n')) << run.errors;
+        }
+    }
     chmod(readOnly.toLocal8Bit().constData(), 0755);
-    EXPECT_EQ(0, run.exitCode) << run.errors;
-    EXPECT_TRUE(contains(run.output, "Plugin ended.\n")) << run.output;
+}
+
+// The update check driven like the simulator drives it, against the program's own loopback update
+// server, twice in a kept working folder: a day has not passed by the second run, so no check is due
+// then. (The soak shows a notice on its way to the host.)
+TEST(StandinUpdateRun, AKeptWorkingFolderChecksOnceADay) {
+    QTemporaryDir folder;
+    const std::string heading = "\n== Update check ==\n";
+    const std::string key9 = "\n== Update notice for the host (key 9) ==\n\nkey 9 again: \"\"\n"
+                             "The loopback update server received ";
+    const std::string runs[] = {
+        orvtest::kChecking + orvtest::kUpToDate + key9 + "1 request(s)\n  GET /lastZembrixVersion.txt?a=",
+        "(the last check is less than a day old: none is due)\n" + key9 + "0 request(s)\nPlugin ended.\n"};
+    for (const std::string& expected : runs) {
+        const StandinRun run = runStandin({"--workdir", folder.path(), "--reply", "up-to-date"});
+        EXPECT_EQ(0, run.exitCode) << run.errors;
+        const std::size_t start = run.output.find(heading);
+        ASSERT_NE(std::string::npos, start) << run.output;
+        EXPECT_EQ(expected, run.output.substr(start + heading.size(), expected.size()));
+    }
 }
 
 } // namespace
