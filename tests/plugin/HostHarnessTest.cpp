@@ -15,11 +15,12 @@ namespace {
 std::string session(int round, const std::string& checking, const std::string& answer) {
     const std::string n = std::to_string(round);
     return "host: round " + n + " loaded: edition -1, version '', checker 0\n" +
-           (round == 1 ? "host: started 1\n" : "host: started 1\nhost: started 1\n") + "orv: 1\n" +
-           "host: logging before command 6: own debug 1, quiet warning 0, tls warning 1\n" + checking +
-           "host: logging after command 6: own debug 1, quiet warning 0, tls warning 0\n" + answer +
-           "host: requests " + (checking.empty() ? "0" : "1") + "\nhost: round " + n + " unloaded 1\n" +
-           "host: logging after unloading: own debug 1, quiet warning 0, tls warning 1\n";
+           (round == 1 ? "host: started 1, bound 1\n"
+                       : "host: started 1, bound 1\nhost: started 1, bound 1\n") +
+           "orv: 1\n" + "host: logging before command 6: own debug 1, quiet warning 0, tls warning 1\n" +
+           checking + "host: logging after command 6: own debug 1, quiet warning 0, tls warning 0\n" +
+           answer + "host: requests " + (checking.empty() ? "0" : "1") + "\nhost: round " + n +
+           " unloaded 1\n" + "host: logging after unloading: own debug 1, quiet warning 0, tls warning 1\n";
 }
 
 TEST(HostHarness, UnloadAndReloadLeaveTheHostsQtAsItWas) {

@@ -37,6 +37,7 @@ struct Plugin {
     int (*getIntVal)(int) = nullptr;
     std::string* programVersion = nullptr;
     void** updateCheck = nullptr;
+    void** slot = nullptr; ///< the plugin's own variable for a host function
 };
 
 template <typename T> void resolve(void* handle, const char* name, T& into) {
@@ -54,8 +55,9 @@ bool load(const char* path, Plugin& plugin) {
     resolve(plugin.handle, "orvPlugin_getIntVal", plugin.getIntVal);
     resolve(plugin.handle, "programVersion", plugin.programVersion);
     resolve(plugin.handle, "updateCheck", plugin.updateCheck);
+    resolve(plugin.handle, "simGetIntegerParameter", plugin.slot);
     return plugin.start && plugin.end && plugin.init && plugin.run && plugin.getIntVal &&
-           plugin.programVersion && plugin.updateCheck;
+           plugin.programVersion && plugin.updateCheck && plugin.slot;
 }
 
 bool isLoaded(const char* path) {
@@ -100,8 +102,16 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     std::printf("host: round %d loaded: edition %d, version '%s', checker %d\n", round, plugin.getIntVal(2),
                 plugin.programVersion->c_str(), *plugin.updateCheck != nullptr);
     std::fflush(stdout);
-    for (int i = 0; i < starts; ++i)
-        std::printf("host: started %d\n", plugin.start(nullptr, 0));
+    // The plugin binds its slots to itself although the host library's names are global: the slot is
+    // not the host's function, it holds it.
+    void* const host = dlopen("./zadodiredi.dylib", RTLD_NOW | RTLD_NOLOAD);
+    void* const hostFunction = dlsym(host, "simGetIntegerParameter");
+    dlclose(host);
+    for (int i = 0; i < starts; ++i) {
+        const int started = plugin.start(nullptr, 0);
+        std::printf("host: started %d, bound %d\n", started,
+                    static_cast<void*>(plugin.slot) != hostFunction && *plugin.slot == hostFunction);
+    }
     plugin.init(false, 1, 40000, 1, "4.0.0", "(rev 1)", "23", "GCC", "Jan 10 2020", qVersion());
     plugin.run(4);
     printLogging("before command 6");
