@@ -79,8 +79,6 @@ TEST(Init, EditionVersionTextsAndOtherCommands) {
         {1, 40000, false, "flavor=1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
         {0, 40000, false, "flavor=-1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
         {2, 40000, false, "flavor=-1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
-        {INT_MIN, 40000, false, "flavor=-1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
-        {INT_MAX, 40000, false, "flavor=-1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
         {-1, 40001, false, mismatch + "flavor=-1 xml=1 nb=0 rev=7 v=0.0.0" + texts},
         {1, 39999, false, mismatch + "flavor=1 xml=1 nb=0 rev=7 v=0.0.0" + texts},
         {1, 40000, true, "flavor=1 xml=0 nb=40000 rev=7 v=4.0.0 r= s= c= d= q=\n"},
