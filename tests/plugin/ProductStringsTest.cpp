@@ -58,24 +58,6 @@ const std::map<int, std::pair<std::string, std::string>> kKeys = {
     {16, {"dfltscn.ttt", "dfltscn.ttt"}},
 };
 
-// Only key 2 has an integer value, the edition code.
-TEST(ProductStrings, EveryKeyOfBothEditions) {
-    for (const int edition : {-1, 1}) {
-        initEdition(edition);
-        for (int key = -1; key <= 18; ++key) {
-            SCOPED_TRACE("edition " + std::to_string(edition) + " key " + std::to_string(key));
-            const auto row = kKeys.find(key);
-            const std::string expected = row == kKeys.end() ? ""
-                                         : edition == 1     ? row->second.second
-                                                            : row->second.first;
-            EXPECT_EQ(expected, take(orvPlugin_getStringVal(key)));
-            EXPECT_EQ(key == 2 ? edition : 0, orvPlugin_getIntVal(key));
-        }
-        EXPECT_EQ("", take(orvPlugin_getStringVal(INT_MIN)));
-        EXPECT_EQ(0, orvPlugin_getIntVal(INT_MAX));
-    }
-}
-
 std::string aboutText(std::string& title) {
     char* titleText = nullptr;
     const std::string text = take(orvPlugin_getAboutStr(&titleText));
@@ -83,9 +65,9 @@ std::string aboutText(std::string& title) {
     return text;
 }
 
-// The copyright year is the build date's last four characters, or the whole date when it is shorter.
-// The title is the one key 6 names.
-TEST(AboutBox, BothEditionsAndTheBuildYear) {
+// The copyright year is the build date's last four characters, or the whole date when it is shorter;
+// the About box's title is the one key 6 names. Only key 2 has an integer value, the edition code.
+TEST(ProductStrings, AboutBoxAndEveryKeyOfBothEditions) {
     const struct {
         int edition;
         const char* product;
@@ -97,18 +79,28 @@ TEST(AboutBox, BothEditionsAndTheBuildYear) {
         {1, "Zembrix Quelt", "21", "21"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.buildDate);
         initEdition(row.edition, row.buildDate);
-        const std::string text =
-            std::string(row.product) +
-            ", Version 4.0.0 (rev 7)  64bit (serialization version 23)\n(Qt Version 5.15.8, "
-            "GCC 12.2)\n\nBuilt " +
-            row.buildDate + "\nCopyright (c) 2006-" + row.year + "\n" + orv::kMakerWebAddress;
+        const std::string text = std::string(row.product) +
+                                 ", Version 4.0.0 (rev 7)  64bit (serialization version 23)\n(Qt Version "
+                                 "5.15.8, GCC 12.2)\n\nBuilt " +
+                                 row.buildDate + "\nCopyright (c) 2006-" + row.year + "\n" +
+                                 orv::kMakerWebAddress;
         std::string title;
-        EXPECT_EQ(text, aboutText(title));
+        EXPECT_EQ(text, aboutText(title)) << row.buildDate;
         EXPECT_EQ(take(orvPlugin_getStringVal(6)), title + "...");
         // Without a place for the title, it is not handed over (nor leaked).
         EXPECT_EQ(text, take(orvPlugin_getAboutStr(nullptr)));
+        for (int key = -1; key <= 18; ++key) {
+            SCOPED_TRACE("edition " + std::to_string(row.edition) + " key " + std::to_string(key));
+            const auto found = kKeys.find(key);
+            const std::string expected = found == kKeys.end() ? ""
+                                         : row.edition == 1   ? found->second.second
+                                                              : found->second.first;
+            EXPECT_EQ(expected, take(orvPlugin_getStringVal(key)));
+            EXPECT_EQ(key == 2 ? row.edition : 0, orvPlugin_getIntVal(key));
+        }
+        EXPECT_EQ("", take(orvPlugin_getStringVal(INT_MIN)));
+        EXPECT_EQ(0, orvPlugin_getIntVal(INT_MAX));
     }
 }
 
