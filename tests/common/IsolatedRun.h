@@ -12,14 +12,14 @@ namespace orvtest {
 struct IsolatedResult {
     int exitCode = -1;     ///< the body's result, or -1 when the child did not exit normally
     std::string output;    ///< everything the child wrote to standard output
-    bool timedOut = false; ///< the child was killed after the time limit
+    bool timedOut = false; ///< the child was killed at the time limit
 };
 
 /// How to prepare the child's working folder.
 struct IsolatedSetup {
     /// Stand-in host variant copied into the folder as zadodiredi.dylib; empty for none.
     std::string hostVariant = "full";
-    /// Seconds after which the child is killed.
+    /// Seconds after which the child is killed (by its alarm signal).
     int timeLimitSeconds = 60;
 };
 

@@ -27,35 +27,9 @@ Q_LOGGING_CATEGORY(hostOwn, "host.own", QtInfoMsg)
 Q_LOGGING_CATEGORY(hostQuiet, "host.quiet")
 Q_LOGGING_CATEGORY(tlsCategory, "qt.network.ssl")
 
-struct Plugin {
-    void* handle = nullptr;
-    unsigned char (*start)(void*, int) = nullptr;
-    void (*end)() = nullptr;
-    bool (*init)(bool, int, int, int, const char*, const char*, const char*, const char*, const char*,
-                 const char*) = nullptr;
-    void (*run)(int) = nullptr;
-    int (*getIntVal)(int) = nullptr;
-    std::string* programVersion = nullptr;
-    void** updateCheck = nullptr;
-};
-
-template <typename T> void resolve(void* handle, const char* name, T& into) {
-    into = reinterpret_cast<T>(dlsym(handle, name));
-}
-
-bool load(const char* path, Plugin& plugin) {
-    plugin.handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (plugin.handle == nullptr)
-        return false;
-    resolve(plugin.handle, "simStart", plugin.start);
-    resolve(plugin.handle, "simEnd", plugin.end);
-    resolve(plugin.handle, "orvPlugin_init", plugin.init);
-    resolve(plugin.handle, "orvPlugin_run", plugin.run);
-    resolve(plugin.handle, "orvPlugin_getIntVal", plugin.getIntVal);
-    resolve(plugin.handle, "programVersion", plugin.programVersion);
-    resolve(plugin.handle, "updateCheck", plugin.updateCheck);
-    return plugin.start && plugin.end && plugin.init && plugin.run && plugin.getIntVal &&
-           plugin.programVersion && plugin.updateCheck;
+// A symbol of the loaded plugin, as the type it has there (a missing one crashes the harness).
+template <typename T> T symbol(void* plugin, const char* name) {
+    return reinterpret_cast<T>(dlsym(plugin, name));
 }
 
 bool isLoaded(const char* path) {
@@ -91,21 +65,36 @@ void printLogging(const char* when) {
 // One session as the simulator runs it; `starts` simStart calls, then an update check.
 bool runSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
                 bool waitForAnswer, bool end, bool unload = true) {
-    Plugin plugin;
-    if (!load(path, plugin))
+    void* const plugin = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (plugin == nullptr)
         return false;
+    const auto run = symbol<void (*)(int)>(plugin, "orvPlugin_run");
+    void** const slot = symbol<void**>(plugin, "simGetIntegerParameter");
     // The host's rules, set only now: Qt's logging registry is then made after the plugin was loaded,
     // and is destroyed before the plugin's own globals when the process exits.
     QLoggingCategory::setFilterRules("host.own.debug=true\nhost.quiet.warning=false");
-    std::printf("host: round %d loaded: edition %d, version '%s', checker %d\n", round, plugin.getIntVal(2),
-                plugin.programVersion->c_str(), *plugin.updateCheck != nullptr);
+    std::printf("host: round %d loaded: edition %d, version '%s', checker %d\n", round,
+                symbol<int (*)(int)>(plugin, "orvPlugin_getIntVal")(2),
+                symbol<std::string*>(plugin, "programVersion")->c_str(),
+                *symbol<void**>(plugin, "updateCheck") != nullptr);
     std::fflush(stdout);
-    for (int i = 0; i < starts; ++i)
-        std::printf("host: started %d\n", plugin.start(nullptr, 0));
-    plugin.init(false, 1, 40000, 1, "4.0.0", "(rev 1)", "23", "GCC", "Jan 10 2020", qVersion());
-    plugin.run(4);
+    // The plugin binds its slots to itself although the host library's names are global: the slot is
+    // not the host's function, it holds it.
+    void* const host = dlopen("./zadodiredi.dylib", RTLD_NOW | RTLD_NOLOAD);
+    void* const hostFunction = dlsym(host, "simGetIntegerParameter");
+    dlclose(host);
+    for (int i = 0; i < starts; ++i) {
+        const int started = symbol<unsigned char (*)(void*, int)>(plugin, "simStart")(nullptr, 0);
+        std::printf("host: started %d, bound %d\n", started,
+                    static_cast<void*>(slot) != hostFunction && *slot == hostFunction);
+    }
+    using Init = bool (*)(bool, int, int, int, const char*, const char*, const char*, const char*,
+                          const char*, const char*);
+    symbol<Init>(plugin, "orvPlugin_init")(false, 1, 40000, 1, "4.0.0", "(rev 1)", "23", "GCC", "Jan 10 2020",
+                                           qVersion());
+    run(4);
     printLogging("before command 6");
-    plugin.run(6);
+    run(6);
     printLogging("after command 6");
     const std::size_t requests = server.requests().size();
     processEventsUntil([&] { return server.requests().size() > requests; }, 3000);
@@ -114,10 +103,10 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     std::printf("host: requests %zu\n", server.requests().size() - requests);
     std::fflush(stdout);
     if (end)
-        plugin.end();
+        symbol<void (*)()>(plugin, "simEnd")();
     if (!unload)
         return true;
-    dlclose(plugin.handle);
+    dlclose(plugin);
     std::printf("host: round %d unloaded %d\n", round, !isLoaded(path));
     printLogging("after unloading");
     return true;

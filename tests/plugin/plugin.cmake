@@ -4,3 +4,6 @@ add_executable(orv_host_harness ${CMAKE_CURRENT_SOURCE_DIR}/plugin/hostHarness/h
 target_link_libraries(orv_host_harness PRIVATE orv_update_server Qt5::Core Qt5::Network ${CMAKE_DL_LIBS})
 add_dependencies(${target} orv_host_harness simExtOrv)
 target_compile_definitions(${target} PRIVATE ORV_TEST_HOST_HARNESS="$<TARGET_FILE:orv_host_harness>")
+# The tests compare texts with the maker's address chosen at build time.
+target_include_directories(${target} PRIVATE ${PROJECT_BINARY_DIR}/generated)
+target_compile_definitions(${target} PRIVATE ORV_TEST_MAKER_WEB_ADDRESS="${ORV_MAKER_WEB_ADDRESS}")
