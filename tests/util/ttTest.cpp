@@ -132,19 +132,17 @@ TEST(ttNumbersParse, IntegersLenientAndStrict) {
                          tt::stringToFloat(text.c_str(), f, true, false) || tt::getValidInt(text, value))
                 << byte;
     }
-    EXPECT_TRUE(tt::stringToInt("\xC2\xA0"
-                                "2",
-                                value) &&
-                value == 2 && tt::stringToFloat("2\xC2\xA0", f, true, false) && f == 2.0f);
+    const std::string noBreakSpace = "\xC2\xA0";
+    EXPECT_TRUE(tt::stringToInt((noBreakSpace + "2").c_str(), value) && value == 2 &&
+                tt::stringToFloat(("2" + noBreakSpace).c_str(), f, true, false) && f == 2.0f);
 }
 
 TEST(ttNumbersParse, GetValidFloatAcceptsOnlyAWholeNumber) {
     // text, value read (-77 when refused: the value is left alone)
-    const std::pair<const char*, float> rows[] = {{"-2e3", -2000.0f}, {"-INFINITY", -kInf},
-                                                  {".5", 0.5f},       {"3.4028235e38", FLT_MAX},
-                                                  {"NaN", kNaN},      {"1e+", -77},
-                                                  {"3-", -77},        {" 1.5", -77},
-                                                  {"1.5 ", -77},      {"", -77}};
+    const std::pair<const char*, float> rows[] = {
+        {"-2e3", -2000.0f}, {"-INFINITY", -kInf}, {"3.4028235e38", FLT_MAX},
+        {"NaN", kNaN},      {"1e+", -77},         {"3-", -77},
+        {" 1.5", -77},      {"1.5 ", -77},        {"", -77}};
     for (const auto& [text, expected] : rows) {
         float value = -77.0f;
         EXPECT_EQ(tt::getValidFloat(text, value), expected != -77) << text;
@@ -194,15 +192,12 @@ TEST(ttNames, SuffixNumbersInBothStyles) {
 }
 
 TEST(ttNames, IllegalCharactersAndAltNames) {
-    // name, hash allowed, result, whether something was replaced
-    const std::tuple<const char*, bool, const char*, bool> rows[] = {
-        {"my r#2", 1, "my_r#2", 1},     {"r#12", 0, "r_12", 1}, {"a#01", 1, "a_01", 1},
-        {"a#0", 1, "a#0", 0},           {"r#", 1, "r_", 1},     {"a#b#1", 1, "a_b_1", 1},
-        {"a-b(c)\xc3", 1, "a_b(c)_", 1}};
-    for (const auto& [input, hashAllowed, expected, replaced] : rows) {
-        std::string name = input;
-        EXPECT_EQ(replaced, tt::removeIllegalCharacters(name, hashAllowed)) << input;
-        EXPECT_EQ(expected, name);
+    // name|hash allowed|result|whether something was replaced
+    for (const std::string row : {"my r#2|1|my_r#2|1", "r#12|0|r_12|1", "a#01|1|a_01|1", "a#0|1|a#0|0",
+                                  "r#|1|r_|1", "a#b#1|1|a_b_1|1", "a-b(c)\xc3|1|a_b(c)_|1"}) {
+        Strings f = fields(row);
+        const bool replaced = tt::removeIllegalCharacters(f[0], f[1] == "1");
+        EXPECT_EQ(f[0] + "|" + std::to_string(replaced), f[2] + "|" + f[3]) << row;
     }
     std::string name = "a(b)", kept = "Robot_7";
     EXPECT_TRUE(tt::removeAltNameIllegalCharacters(name) && !tt::removeAltNameIllegalCharacters(kept));
@@ -237,18 +232,13 @@ TEST(ttNames, WordsWithAndWithoutGroups) {
 }
 
 TEST(ttNames, TrimCommentsCaseAndDecoration) {
-    // text, with line feeds, result
-    const std::tuple<const char*, bool, const char*> trims[] = {{"  a b  ", false, "a b"},
-                                                                {"\t a \t", false, "\t a \t"},
-                                                                {"\n \na b\n \n", true, "a b"},
-                                                                {"\r\na\r\n", true, "\r\na\r"},
-                                                                {"\n\n \n", true, ""}};
-    for (const auto& [input, withLineFeeds, expected] : trims) {
-        std::string text = input;
-        const bool remains = withLineFeeds ? tt::removeSpacesAndEmptyLinesAtBeginningAndEnd(text)
-                                           : tt::removeSpacesAtBeginningAndEnd(text);
-        EXPECT_EQ(expected, text) << input;
-        EXPECT_EQ(expected[0] != 0, remains);
+    // text|with line feeds|result
+    for (const std::string row :
+         {"  a b  |0|a b", "\t a \t|0|\t a \t", "\n \na b\n \n|1|a b", "\r\na\r\n|1|\r\na\r", "\n\n \n|1|"}) {
+        Strings f = fields(row);
+        const bool remains = f[1] == "1" ? tt::removeSpacesAndEmptyLinesAtBeginningAndEnd(f[0])
+                                         : tt::removeSpacesAtBeginningAndEnd(f[0]);
+        EXPECT_EQ(f[0] + "|" + std::to_string(remains), f[2] + "|" + std::to_string(!f[2].empty())) << row;
     }
     std::string comments[] = {"x = 1 // a // b", "a / b / c", "url = \"http://x\""};
     for (std::string& line : comments)
@@ -282,25 +272,29 @@ TEST(ttNames, OrderingCarriesTheCompanions) {
 }
 
 TEST(ttKeyValue, LookupsAndEditsFollowPathsOutermostLast) {
-    // text|path|value found ("-": none)|insertKeyAndValue V|_insertKeyAndValue V (no
-    // clean-up)|removeKeyAndValue
+    // text|path|value found ("-": none)|after insertKeyAndValue V|after _insertKeyAndValue V (no clean-up)
+    // |after removeKeyAndValue|after _removeKeysWithEmptyValues
     for (const std::string row :
-         {"a {1} b {x {2} y {}} a {3}|a|1|b {x {2}} a {V}|b {x {2} y {}} a {V}|b {x {2}}",
-          "a {1} b {x {2} y {}} a {3}|x@b|2|a {1} b {x {V}}|a {1} b {y {} x {V}}|a {1}",
-          "a {1} b {x {2} y {}} a {3}|z@b|-|a {1} b {x {2} z {V}}|a {1} b {x {2} y {} z {V}}|a {1} b {x {2}}",
-          "a {1} b {x {2} y {}} a {3}|@@x@b|-|a {1} b {x {V}}|a {1} b {y {} x {V}}|a {1}",
-          " k  { v w }  c {|k|v w|k {V}|k {V}|", "a {b {c {1}}}|c@b@a|1|a {b {c {V}}}|a {b {c {V}}}|",
-          "a {b {c {1}}}|a@b@a|-|a {b {c {1} a {V}}}|a {b {c {1} a {V}}}|a {b {c {1}}}",
-          "x {} }{ a {1|x|-|x {V}|x {V}|", "|n@m|-|m {n {V}}|m {n {V}}|",
-          "a {1}||-|a {1}  {V}|a {1}  {V}|a {1}"}) {
+         {"a {1} b {x {2} y {}} a {3}|a|1|b {x {2}} a {V}|b {x {2} y {}} a {V}|b {x {2}}|a {1} b {x {2}}",
+          "a {1} b {x {2} y {}} a {3}|x@b|2|a {1} b {x {V}}|a {1} b {y {} x {V}}|a {1}|a {1} b {x {2}}",
+          "b {x {2} y {}}|z@b|-|b {x {2} z {V}}|b {x {2} y {} z {V}}|b {x {2}}|b {x {2}}",
+          "a {1} b {x {2} y {}} a {3}|@@x@b|-|a {1} b {x {V}}|a {1} b {y {} x {V}}|a {1}|a {1} b {x {2}}",
+          " k  { v w }  c {x {2}|k|v w|k {V}|k {V}||k {v w}",
+          "a {b {c {1}}}|c@b@a|1|a {b {c {V}}}|a {b {c {V}}}||a {b {c {1}}}",
+          "a {b {c {1}}}|a@b@a|-|a {b {c {1} a {V}}}|a {b {c {1} a {V}}}|a {b {c {1}}}|a {b {c {1}}}",
+          "x {} }{ a {1|x|-|x {V}|x {V}||", "|n@m|-|m {n {V}}|m {n {V}}||",
+          "a {1}||-|a {1}  {V}|a {1}  {V}|a {1}|a {1}"}) {
         const Strings f = fields(row);
-        std::string value = "-", inserted = f[0], insertedRaw = f[0], removed = f[0];
+        std::string value = "-", inserted = f[0], insertedRaw = f[0], removed = f[0], cleaned = f[0];
         const bool found = tt::getValueOfKey(f[1].c_str(), f[0].c_str(), value);
         EXPECT_EQ(found, value != "-") << row;
         tt::insertKeyAndValue(f[1].c_str(), "V", inserted);
         tt::_insertKeyAndValue(f[1].c_str(), "V", insertedRaw);
         tt::removeKeyAndValue(f[1].c_str(), removed);
-        EXPECT_EQ(f[0] + "|" + f[1] + "|" + value + "|" + inserted + "|" + insertedRaw + "|" + removed, row);
+        tt::_removeKeysWithEmptyValues(cleaned);
+        EXPECT_EQ(f[0] + "|" + f[1] + "|" + value + "|" + inserted + "|" + insertedRaw + "|" + removed + "|" +
+                      cleaned,
+                  row);
     }
     std::string text = "k {v} a {1}";
     tt::insertKeyAndValue(text.c_str() + 9, text.c_str() + 3, text); // path and value point into text
