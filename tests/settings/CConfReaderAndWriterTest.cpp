@@ -17,7 +17,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -52,8 +51,7 @@ TEST(CConfReaderAndWriterTest, readingFollowsTheLineRules) {
          "speed = 12.5\r\n"},
         {"url = http://host\na = b = c\n", "url = http:\r\na = b = c\r\n"},
         {"Key = 1\nb = 2\nKey = 3\nkey = 4\n", "b = 2\r\nKey = 3\r\nkey = 4\r\n"},
-        {"a = 1\r\nb = 2", "a = 1\r\nb = 2\r\n"},
-        {"a = 1\rb = 2\r", "a = 1b = 2\r\n"},
+        {"a = 1\r\nb = 2\rc = 3", "a = 1\r\nb = 2c = 3\r\n"},
         {"a = 1\na\0b = \xff\0\na = 3\n\x00\x80\xfe\x7f\x1b[2J\x00\n\xff\xff\x01"s,
          "a\0b = \xff\0\r\na = 3\r\n"s},
         {"before = 1\nbig = " + big + "\nafter = 2\n" + big,
@@ -95,13 +93,11 @@ TEST(CConfReaderAndWriterTest, typedGettersTakeOnlyWholeTextsAndSetTriplesUntilO
         {"fAlSe", "b 1 0, i 0 -99, f 0 -99" + none},
         {"truer", "b 0 1, i 0 -99, f 0 -99" + none},
         {"2147483648", "b 0 1, i 0 -99, f 1 2.14748365e+09" + none},
-        {"0.100000001", "b 0 1, i 0 -99, f 1 0.100000001" + none},
         {"-inf", "b 0 1, i 0 -99, f 1 -inf" + none},
         {"1,2.5,3e2", "b 0 1, i 0 -99, f 0 -99, F 1 1,2.5,300, I 0 1,-1,-1"},
         {"-4,0,2147483647", "b 0 1, i 0 -99, f 0 -99, F 1 -4,0,2.14748e+09, I 1 -4,0,2147483647"},
         {"1,2", "b 0 1, i 0 -99, f 0 -99, F 0 1,-1,-1, I 0 1,-1,-1"},
         {"1,2,3,4", "b 0 1, i 0 -99, f 0 -99, F 0 1,2,-1, I 0 1,2,-1"},
-        {"1,2,", "b 0 1, i 0 -99, f 0 -99, F 0 1,-1,-1, I 0 1,-1,-1"},
         {"1,,3", "b 0 1, i 0 -99, f 0 -99, F 0 1,-1,-1, I 0 1,-1,-1"},
         {"1,", "b 0 1, i 0 -99, f 0 -99" + none}};
     for (const auto& [text, expected] : rows)
@@ -130,12 +126,10 @@ TEST(CConfReaderAndWriterTest, everyValueTypeIsWrittenAndReadBack) {
                 out.addFloat("nan", -std::nanf(""), "") && out.addFloat("third", 1.0f / 3, "") &&
                 out.addFloat("tiny", 1.4e-45f, "") && out.addFloat("big", 1e10f, "") &&
                 out.addFloatVector3("floats", floats, "") && out.addIntVector3("ints", ints, ""));
-    for (const char* name : {"text", "ints", "", static_cast<const char*>(nullptr)}) {
-        SCOPED_TRACE(name ? name : "null");
-        EXPECT_FALSE(out.addString(name, "x", "") || out.addInteger(name, 9, "") ||
-                     out.addFloat(name, 9, "") || out.addBoolean(name, true, "") ||
-                     out.addFloatVector3(name, floats, "") || out.addIntVector3(name, ints, ""));
-    }
+    // A name already held, empty or null is refused by every adder, as is a missing triple.
+    EXPECT_FALSE(out.addString("text", "x", "") || out.addInteger("ints", 9, "") || out.addFloat("", 9, "") ||
+                 out.addBoolean(nullptr, true, "") || out.addFloatVector3("text", floats, "") ||
+                 out.addIntVector3("", ints, ""));
     EXPECT_FALSE(out.addFloatVector3("new", nullptr, "") || out.addIntVector3("new", nullptr, ""));
     const std::string values =
         "yes = true\r\nno = false\r\nint = -2147483648\r\nzero = -0\r\nnan = -nan\r\n"
@@ -213,8 +207,6 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
             std::printf("%d %d %s, link %d\n", opened, done, reader.readAll().toStdString().c_str(),
                         QFileInfo("link.txt").isSymLink());
             show("real/conf.txt");
-            std::printf("%d ", CConfReaderAndWriter().writeConfiguration("real/conf.txt"));
-            show("real/conf.txt");
             std::printf("%d ", conf.writeConfiguration("one/two/new.txt"));
             show("one/two/new.txt");
             // A folder the user may no longer write still lets the file itself be written, in place.
@@ -239,7 +231,7 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
             "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
             "\n0\n"
             "old = 1 [conf.txt folder]\n1 1 old = 1, link 1\nkept = 1\r\n [conf.txt folder]\n"
-            "1  [conf.txt folder]\n1 kept = 1\r\n [new.txt]\n1 v = in place\r\n [conf.txt folder]\n");
+            "1 kept = 1\r\n [new.txt]\n1 v = in place\r\n [conf.txt folder]\n");
     EXPECT_FALSE(CConfReaderAndWriter().readConfiguration(nullptr));
     EXPECT_FALSE(CConfReaderAndWriter().writeConfiguration(nullptr));
 }
@@ -251,11 +243,9 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner
         struct stat st {};
         if (lstat(tree.path(name).c_str(), &st) != 0)
             return std::string("missing");
-        return std::string(S_ISFIFO(st.st_mode)  ? "fifo"
-                           : S_ISCHR(st.st_mode) ? "device"
-                                                 : "file") +
-               " " + std::to_string(st.st_nlink) + " " + std::to_string(st.st_uid) + ":" +
-               std::to_string(st.st_gid) + " " + std::to_string(st.st_mode & 07777);
+        return std::string(S_ISFIFO(st.st_mode) ? "fifo" : "file") + " " + std::to_string(st.st_nlink) + " " +
+               std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " +
+               std::to_string(st.st_mode & 07777);
     };
     // A FIFO is written through to its reader and stays; without a reader the write fails at once.
     ASSERT_EQ(mkfifo(tree.path("fifo").c_str(), 0600), 0);
@@ -266,11 +256,6 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner
     close(reader);
     EXPECT_FALSE(conf.writeConfiguration(tree.path("fifo").c_str()));
     EXPECT_EQ(kind("fifo").substr(0, 6), "fifo 1");
-    // A device node (only root may make one) is written through, not replaced.
-    if (mknod(tree.path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
-        EXPECT_TRUE(conf.writeConfiguration(tree.path("null").c_str()));
-        EXPECT_EQ(kind("null").substr(0, 8), "device 1");
-    }
     // Both names of a file with two show the new content.
     tree.file("a.txt", "old");
     ASSERT_EQ(link(tree.path("a.txt").c_str(), tree.path("b.txt").c_str()), 0);
@@ -288,7 +273,7 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner
     EXPECT_EQ(tree.read("m.txt") + kind("m.txt"), "v = new\r\nfile 1 " + owner + " " + std::to_string(02604));
     const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System;
     EXPECT_EQ(QDir(QString::fromStdString(tree.root())).entryList(all, QDir::Name).join(' ').toStdString(),
-              std::string("a.txt b.txt fifo m.txt") + (tree.exists("null") ? " null" : ""));
+              "a.txt b.txt fifo m.txt");
 }
 
 } // namespace

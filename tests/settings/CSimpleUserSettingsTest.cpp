@@ -5,14 +5,14 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 namespace {
 
-/// Prints each lookup's result and the value afterwards, starting from recognisable defaults.
+/// Prints each lookup's result and the value afterwards (the float in hundredths, whatever the
+/// locale), starting from recognisable defaults.
 void printLookups(const char* key) {
     bool b = true;
     int i = -1;
@@ -22,11 +22,8 @@ void printLookups(const char* key) {
                ri = CSimpleUserSettings::getIntegerFromFileDirectly(key, i),
                rf = CSimpleUserSettings::getFloatFromFileDirectly(key, f),
                rs = CSimpleUserSettings::getStringFromFileDirectly(key, s);
-    char number[32]; // %g in the C locale, whatever locale the test runs under
-    const std::to_chars_result end =
-        std::to_chars(number, number + sizeof(number), f, std::chars_format::general, 6);
-    std::printf("%s: b %d %d, i %d %d, f %d %s, s %d %s\n", key, rb, b, ri, i, rf,
-                std::string(number, end.ptr).c_str(), rs, s.c_str());
+    std::printf("%s: b %d %d, i %d %d, f %d %d, s %d %s\n", key, rb, b, ri, i, rf, int(f * 100), rs,
+                s.c_str());
 }
 
 TEST(CSimpleUserSettingsTest, lookupsReadOneValueOfTheAskedTypeFromTheFileAsItIsNow) {
@@ -49,14 +46,14 @@ TEST(CSimpleUserSettingsTest, lookupsReadOneValueOfTheAskedTypeFromTheFileAsItIs
         },
         orvtest::kNoHost);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output, "count: b 0 1, i 0 -1, f 0 -1.5, s 0 default\n"
-                          "count: b 0 1, i 1 12, f 1 12, s 1 12\n"
-                          "flag: b 1 0, i 0 -1, f 0 -1.5, s 1 False\n"
-                          "ratio: b 0 1, i 0 -1, f 1 0.25, s 1 0.25\n"
-                          "word: b 0 1, i 0 -1, f 0 -1.5, s 1 many\n"
-                          "absent: b 0 1, i 0 -1, f 0 -1.5, s 0 default\n"
-                          "count: b 0 1, i 1 2, f 1 2, s 1 2\n"
-                          "count: b 0 1, i 0 -1, f 0 -1.5, s 0 default\n");
+    EXPECT_EQ(run.output, "count: b 0 1, i 0 -1, f 0 -150, s 0 default\n"
+                          "count: b 0 1, i 1 12, f 1 1200, s 1 12\n"
+                          "flag: b 1 0, i 0 -1, f 0 -150, s 1 False\n"
+                          "ratio: b 0 1, i 0 -1, f 1 25, s 1 0.25\n"
+                          "word: b 0 1, i 0 -1, f 0 -150, s 1 many\n"
+                          "absent: b 0 1, i 0 -1, f 0 -150, s 0 default\n"
+                          "count: b 0 1, i 1 2, f 1 200, s 1 2\n"
+                          "count: b 0 1, i 0 -1, f 0 -150, s 0 default\n");
 }
 
 } // namespace

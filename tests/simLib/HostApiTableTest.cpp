@@ -4,60 +4,41 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <set>
+#include <map>
+#include <numeric>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
-std::size_t position(const char* name) {
+TEST(HostApiTable, UniqueNamesInBlocksAndTheVisionSensorTestedBeforeTheForceSensor) {
     const orv::HostApiEntry* entries = orv::hostApiEntries();
-    for (std::size_t i = 0; i < orv::kHostApiCount; ++i) {
-        if (std::strcmp(entries[i].name, name) == 0)
-            return i;
-    }
-    return orv::kHostApiCount;
-}
-
-TEST(HostApiTable, NamesAreUniqueAndOfTheTwoKinds) {
-    const orv::HostApiEntry* entries = orv::hostApiEntries();
-    std::set<std::string> names;
+    std::map<std::string, std::size_t> positions;
     int underscored = 0;
     for (std::size_t i = 0; i < orv::kHostApiCount; ++i) {
         const std::string name = entries[i].name;
-        EXPECT_TRUE(names.insert(name).second) << "duplicate " << name;
-        if (name[0] == '_')
-            ++underscored;
-        else
-            EXPECT_EQ(0u, name.rfind("sim", 0)) << name;
+        EXPECT_TRUE(positions.emplace(name, i).second) << "duplicate " << name;
+        EXPECT_TRUE(name.rfind("sim", 0) == 0 || name.rfind("_sim", 0) == 0) << name;
+        underscored += name[0] == '_';
     }
     EXPECT_EQ(99, underscored);
-    EXPECT_STREQ("simRunSimulator", entries[0].name);
-    EXPECT_STREQ("simSetJointForce", entries[orv::kHostApiCount - 1].name);
-}
-
-TEST(HostApiTable, BlocksFollowOneAnother) {
-    // First names of the blocks after the first, at their positions in the table.
-    EXPECT_EQ(430u, position("simExtLaunchUIThread"));
-    EXPECT_EQ(438u, position("_simGetContactCallbackCount"));
-    EXPECT_EQ(527u, position("simGetMaterialId"));
-    EXPECT_EQ(555u, position("_simGetJointOdeParameters"));
-    EXPECT_EQ(565u, position("simAddSceneCustomData"));
-}
-
-TEST(HostApiTable, TestOrderPutsTheVisionSensorBeforeTheForceSensor) {
-    const std::size_t* order = orv::hostApiTestOrder();
-    const std::size_t force = position("simCreateForceSensor");
-    const std::size_t vision = position("simCreateVisionSensor");
-    ASSERT_EQ(force + 1, vision);
-    for (std::size_t i = 0; i < orv::kHostApiCount; ++i) {
-        if (i == force)
-            EXPECT_EQ(vision, order[i]);
-        else if (i == vision)
-            EXPECT_EQ(force, order[i]);
-        else
-            EXPECT_EQ(i, order[i]) << i;
-    }
+    // The first and last names, and the first name of each later block.
+    const std::map<std::string, std::size_t> expected = {{"simRunSimulator", 0},
+                                                         {"simExtLaunchUIThread", 430},
+                                                         {"_simGetContactCallbackCount", 438},
+                                                         {"simGetMaterialId", 527},
+                                                         {"_simGetJointOdeParameters", 555},
+                                                         {"simAddSceneCustomData", 565},
+                                                         {"simSetJointForce", orv::kHostApiCount - 1}};
+    for (const auto& [name, position] : expected)
+        EXPECT_EQ(positions[name], position) << name;
+    std::vector<std::size_t> order(orv::kHostApiCount);
+    std::iota(order.begin(), order.end(), 0);
+    std::swap(order[positions["simCreateForceSensor"]], order[positions["simCreateVisionSensor"]]);
+    EXPECT_EQ(positions["simCreateForceSensor"] + 1, positions["simCreateVisionSensor"]);
+    EXPECT_EQ(order,
+              std::vector<std::size_t>(orv::hostApiTestOrder(), orv::hostApiTestOrder() + order.size()));
 }
 
 TEST(HostApiLoader, BadInputGivesNull) {
