@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <grp.h>
 #include <sys/wait.h>
@@ -64,7 +63,6 @@ IsolatedResult runIsolated(const std::function<int()>& body, const IsolatedSetup
     while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     result.exitCode = pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.timedOut = pid > 0 && WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
     return result;
 }
 

@@ -1,5 +1,4 @@
 // The About box and the keyed product strings of both editions, and how they are handed over.
-#include "common/FreshProcess.h"
 #include "plugin/orvPlugin.h"
 
 #include "orvBuildConfig.h"
@@ -7,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -104,22 +104,20 @@ TEST(ProductStrings, AboutBoxAndEveryKeyOfBothEditions) {
     }
 }
 
-// Run only by the test below, in a fresh run of this program: no init has happened there.
-TEST(AboutBoxFreshProcess, DISABLED_BeforeInitShowsEmptyVersionData) {
-    std::string title;
-    EXPECT_EQ("Zembrix custom compilation, Version    64bit (serialization version )\n"
-              "(Qt Version , )\n\nBuilt \nCopyright (c) 2006-\n" +
-                  std::string(orv::kMakerWebAddress),
-              aboutText(title));
-    EXPECT_EQ("About Zembrix", title);
-    EXPECT_EQ(-1, orvPlugin_getIntVal(2));
-}
-
+// In a fresh run of this program (gtest's threadsafe death test style starts one): no init there.
 TEST(AboutBox, BeforeInitShowsEmptyVersionData) {
-    std::string output;
-    EXPECT_TRUE(orvtest::runTestInFreshProcess(
-        "AboutBoxFreshProcess.DISABLED_BeforeInitShowsEmptyVersionData", output))
-        << output;
+    testing::GTEST_FLAG(death_test_style) = "threadsafe";
+    const std::string text = "Zembrix custom compilation, Version    64bit (serialization version )\n"
+                             "(Qt Version , )\n\nBuilt \nCopyright (c) 2006-\n" +
+                             std::string(orv::kMakerWebAddress);
+    EXPECT_EXIT(
+        {
+            std::string title;
+            const bool asExpected =
+                aboutText(title) == text && title == "About Zembrix" && orvPlugin_getIntVal(2) == -1;
+            std::exit(asExpected ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 } // namespace
