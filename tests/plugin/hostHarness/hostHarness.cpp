@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -50,12 +51,10 @@ void processEventsUntil(const std::function<bool()>& done, int ms) {
 
 /// True once the timestamp file records a finished check (a check time other than 0).
 bool checkRecorded() {
-    float times[2] = {0.0f, 0.0f};
-    std::FILE* file = std::fopen("updtChck.dat", "rb");
-    const bool read = file != nullptr && std::fread(times, sizeof(float), 2, file) == 2;
-    if (file != nullptr)
-        std::fclose(file);
-    return read && times[0] != 0.0f;
+    QFile file("updtChck.dat");
+    float check = 0.0f;
+    return file.open(QIODevice::ReadOnly) && file.read(reinterpret_cast<char*>(&check), 4) == 4 &&
+           check != 0.0f;
 }
 
 int failures = 0;
