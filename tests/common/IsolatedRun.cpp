@@ -1,11 +1,12 @@
 #include "common/IsolatedRun.h"
+#include "common/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <grp.h>
 #include <sys/wait.h>
@@ -29,17 +30,15 @@ std::string standinHostPath(const std::string& variant) {
 
 IsolatedResult runIsolated(const std::function<int()>& body, const IsolatedSetup& setup) {
     IsolatedResult result;
-    int fds[2];
-    if (pipe(fds) != 0)
+    QTemporaryFile output;
+    if (!output.open())
         return result;
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         // The child: its alarm's default action kills it at the time limit.
         alarm(static_cast<unsigned>(setup.timeLimitSeconds));
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
+        dup2(output.handle(), STDOUT_FILENO);
         int code = 100;
         {
             QTemporaryDir dir;
@@ -54,17 +53,11 @@ IsolatedResult runIsolated(const std::function<int()>& body, const IsolatedSetup
         std::fflush(nullptr);
         _exit(code);
     }
-    close(fds[1]);
-    char buffer[4096];
-    ssize_t n = 0;
-    while (pid > 0 && ((n = read(fds[0], buffer, sizeof(buffer))) > 0 || (n < 0 && errno == EINTR)))
-        result.output.append(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
-    close(fds[0]);
     int status = 0;
     while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     result.exitCode = pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.timedOut = pid > 0 && WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+    result.output = fileBytes(output.fileName().toStdString());
     return result;
 }
 

@@ -10,9 +10,8 @@ namespace orvtest {
 
 /// What a scenario run in a child process left behind.
 struct IsolatedResult {
-    int exitCode = -1;     ///< the body's result, or -1 when the child did not exit normally
-    std::string output;    ///< everything the child wrote to standard output
-    bool timedOut = false; ///< the child was killed at the time limit
+    int exitCode = -1;  ///< the body's result, or -1 when the child did not exit normally
+    std::string output; ///< everything the child wrote to standard output
 };
 
 /// How to prepare the child's working folder.

@@ -1,5 +1,5 @@
 // simStart and simEnd against the stand-in host library variants, orvPlugin_init, the commands other
-// than the update checker's, and simMessage. Each scenario runs in a fresh process and folder.
+// than the update checker's. Each scenario runs in a fresh process and folder.
 #include "common/IsolatedRun.h"
 #include "plugin/orvPlugin.h"
 
@@ -78,7 +78,6 @@ TEST(Init, EditionVersionTextsAndOtherCommands) {
     } rows[] = {
         {1, 40000, false, "flavor=1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
         {0, 40000, false, "flavor=-1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
-        {2, 40000, false, "flavor=-1 xml=1 nb=40000 rev=7 v=4.0.0" + texts},
         {-1, 40001, false, mismatch + "flavor=-1 xml=1 nb=0 rev=7 v=0.0.0" + texts},
         {1, 39999, false, mismatch + "flavor=1 xml=1 nb=0 rev=7 v=0.0.0" + texts},
         {1, 40000, true, "flavor=1 xml=0 nb=40000 rev=7 v=4.0.0 r= s= c= d= q=\n"},
@@ -110,13 +109,6 @@ TEST(Init, EditionVersionTextsAndOtherCommands) {
         orvtest::kNoHost);
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ(expected + "checker 0, window 1\n", run.output);
-}
-
-TEST(Commands, SimMessageIgnoresEveryMessage) {
-    int data[4] = {1, 2, 3, 4};
-    for (const int message : {0, 1, 2, 100, -1, INT_MAX})
-        EXPECT_EQ(nullptr, simMessage(message, data, data, data));
-    EXPECT_EQ(nullptr, simMessage(0, nullptr, nullptr, nullptr));
 }
 
 } // namespace

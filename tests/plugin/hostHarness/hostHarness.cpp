@@ -1,7 +1,8 @@
 // A host as the simulator is one: it has its host library in the global symbol scope and its own
 // logging rules, loads the plugin, runs its lifecycle with an update check, ends and unloads it,
 // loads it again, and then goes on using its own Qt (a network request with queued signals, the
-// event loop past the check's time-out). It prints what it sees, one "host:" line at a time.
+// event loop past the check's time-out). It checks what it sees itself: the only "host:" lines it
+// prints are checks that failed, and then it exits with 1.
 // Usage: hostHarness <plugin> answered|pending|unended|exits   (run in a folder holding zadodiredi.dylib)
 // answered: the server answers at once; pending: it stays silent, so the check is still pending at
 // the end; unended: silent too, and the host unloads the plugin without calling simEnd; exits: the
@@ -10,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -49,17 +51,25 @@ void processEventsUntil(const std::function<bool()>& done, int ms) {
 
 /// True once the timestamp file records a finished check (a check time other than 0).
 bool checkRecorded() {
-    float times[2] = {0.0f, 0.0f};
-    std::FILE* file = std::fopen("updtChck.dat", "rb");
-    const bool read = file != nullptr && std::fread(times, sizeof(float), 2, file) == 2;
-    if (file != nullptr)
-        std::fclose(file);
-    return read && times[0] != 0.0f;
+    QFile file("updtChck.dat");
+    float check = 0.0f;
+    return file.open(QIODevice::ReadOnly) && file.read(reinterpret_cast<char*>(&check), 4) == 4 &&
+           check != 0.0f;
 }
 
-void printLogging(const char* when) {
-    std::printf("host: logging %s: own debug %d, quiet warning %d, tls warning %d\n", when,
-                hostOwn().isDebugEnabled(), hostQuiet().isWarningEnabled(), tlsCategory().isWarningEnabled());
+int failures = 0;
+
+void expect(bool holds, int round, const char* what) {
+    if (!holds) {
+        std::printf("host: round %d: %s\n", round, what);
+        ++failures;
+    }
+}
+
+// The host's logging rules as it set them, with the TLS warnings on or silenced.
+bool hostLogging(bool tlsWarnings) {
+    return hostOwn().isDebugEnabled() && !hostQuiet().isWarningEnabled() &&
+           tlsCategory().isWarningEnabled() == tlsWarnings;
 }
 
 // One session as the simulator runs it; `starts` simStart calls, then an update check.
@@ -73,11 +83,10 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     // The host's rules, set only now: Qt's logging registry is then made after the plugin was loaded,
     // and is destroyed before the plugin's own globals when the process exits.
     QLoggingCategory::setFilterRules("host.own.debug=true\nhost.quiet.warning=false");
-    std::printf("host: round %d loaded: edition %d, version '%s', checker %d\n", round,
-                symbol<int (*)(int)>(plugin, "orvPlugin_getIntVal")(2),
-                symbol<std::string*>(plugin, "programVersion")->c_str(),
-                *symbol<void**>(plugin, "updateCheck") != nullptr);
-    std::fflush(stdout);
+    expect(symbol<int (*)(int)>(plugin, "orvPlugin_getIntVal")(2) == -1 &&
+               symbol<std::string*>(plugin, "programVersion")->empty() &&
+               *symbol<void**>(plugin, "updateCheck") == nullptr,
+           round, "the loaded plugin is not in its first state");
     // The plugin binds its slots to itself although the host library's names are global: the slot is
     // not the host's function, it holds it.
     void* const host = dlopen("./zadodiredi.dylib", RTLD_NOW | RTLD_NOLOAD);
@@ -85,30 +94,30 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     dlclose(host);
     for (int i = 0; i < starts; ++i) {
         const int started = symbol<unsigned char (*)(void*, int)>(plugin, "simStart")(nullptr, 0);
-        std::printf("host: started %d, bound %d\n", started,
-                    static_cast<void*>(slot) != hostFunction && *slot == hostFunction);
+        expect(started == 1 && static_cast<void*>(slot) != hostFunction && *slot == hostFunction, round,
+               "not started, or not bound to its own slots");
     }
     using Init = bool (*)(bool, int, int, int, const char*, const char*, const char*, const char*,
                           const char*, const char*);
     symbol<Init>(plugin, "orvPlugin_init")(false, 1, 40000, 1, "4.0.0", "(rev 1)", "23", "GCC", "Jan 10 2020",
                                            qVersion());
     run(4);
-    printLogging("before command 6");
+    expect(hostLogging(true), round, "the host's logging changed before the check");
     run(6);
-    printLogging("after command 6");
+    expect(hostLogging(false), round, "TLS warnings not silenced during the check");
     const std::size_t requests = server.requests().size();
     processEventsUntil([&] { return server.requests().size() > requests; }, 3000);
     if (waitForAnswer)
         processEventsUntil(checkRecorded, 5000);
-    std::printf("host: requests %zu\n", server.requests().size() - requests);
-    std::fflush(stdout);
+    // The second session finds the first one's check recorded and sends nothing.
+    expect(server.requests().size() - requests == (round == 1 ? 1u : 0u), round, "wrong number of requests");
     if (end)
         symbol<void (*)()>(plugin, "simEnd")();
     if (!unload)
         return true;
     dlclose(plugin);
-    std::printf("host: round %d unloaded %d\n", round, !isLoaded(path));
-    printLogging("after unloading");
+    expect(!isLoaded(path), round, "the plugin stays loaded");
+    expect(hostLogging(true), round, "the host's logging not restored after unloading");
     return true;
 }
 
@@ -129,7 +138,7 @@ void hostRequest(const QString& base) {
     manager.get(QNetworkRequest(QUrl(base + "/host.txt")));
     // Past the update check's time-out: a timer the plugin left would fire now.
     processEventsUntil([] { return false; }, 2500);
-    std::printf("host: own request '%s', no error %d\n", body.constData(), noError);
+    expect(body == "host data" && noError, 2, "the host's own request failed");
 }
 
 } // namespace
@@ -157,13 +166,13 @@ int main(int argc, char** argv) {
     if (host == nullptr)
         return 66;
     if (scenario == "exits")
-        return runSession(pluginPath, 1, 1, server, false, false, false) ? 0 : 67;
-    // The second session starts twice, and finds the first session's check recorded.
+        return runSession(pluginPath, 1, 1, server, false, false, false) && failures == 0 ? 0 : 67;
+    // The second session starts twice.
     if (!runSession(pluginPath, 1, 1, server, answered, end) ||
         !runSession(pluginPath, 2, 2, server, answered, end))
         return 67;
     hostRequest(server.baseUrl());
     dlclose(host);
-    std::printf("host: host library unloaded %d\n", !isLoaded("./zadodiredi.dylib"));
-    return 0;
+    expect(!isLoaded("./zadodiredi.dylib"), 2, "the host library stays loaded");
+    return failures == 0 ? 0 : 1;
 }
