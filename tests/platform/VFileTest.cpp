@@ -67,10 +67,9 @@ TEST(VFileFinderTest, searchesCountsExistenceAndErasingInOneFolder) {
     EXPECT_EQ(finder.getFoundItem(1)->path, root + "/a.txt");
     EXPECT_EQ(search(0, "/"), "6: .hidden.txt a.txt B.TXT c.txt2 d linkFile.txt");
     EXPECT_EQ(finder.getFoundItem(1)->path, root + "/a.txt");
-    std::string times;
-    for (int i = 1; i <= 2; ++i)
-        times += std::to_string(finder.getFoundItem(i)->lastWriteTime) + " ";
-    EXPECT_EQ(times, "4294967294 4294967295 ");
+    EXPECT_EQ(std::to_string(finder.getFoundItem(1)->lastWriteTime) + " " +
+                  std::to_string(finder.getFoundItem(2)->lastWriteTime),
+              "4294967294 4294967295");
     EXPECT_EQ(search(1, ""), "5: ./ ../ .hiddenDir/ sub.txt/ Zeta/");
     EXPECT_EQ(search(2, ""),
               "12: ./ ../ .hidden.txt .hiddenDir/ a.txt B.TXT c.txt2 d linkDir/ linkFile.txt sub.txt/ Zeta/");
