@@ -91,14 +91,14 @@ TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
     const std::string work = QDir(dir.path()).canonicalPath().toStdString(), bin = work + "/bin",
                       recorder = "recorder", inBin = bin + "/" + recorder, record = work + "/record",
                       here = QDir::current().canonicalPath().toStdString();
-    // Records its working folder, then each argument in brackets, one a line, into the record file
-    // (renamed into place once whole).
-    ASSERT_TRUE(
-        QDir().mkdir(QString::fromStdString(bin)) &&
-        orvtest::writeFileBytes(inBin, "#!/bin/sh\n{ pwd -P; for word; do printf '[%s]\\n' \"$word\"; "
-                                       "done; } >" +
-                                           record + ".part\nmv " + record + ".part " + record + "\n") &&
-        chmod(inBin.c_str(), 0755) == 0);
+    // Records its working folder, then each argument in brackets, one a line, into the file that
+    // ORV_ARG_RECORD names (renamed into place once whole).
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(bin)) &&
+                orvtest::writeFileBytes(inBin,
+                                        "#!/bin/sh\n{ pwd -P; for word; do printf '[%s]\\n' \"$word\"; "
+                                        "done; } >\"$ORV_ARG_RECORD.part\"\n"
+                                        "mv \"$ORV_ARG_RECORD.part\" \"$ORV_ARG_RECORD\"\n") &&
+                chmod(inBin.c_str(), 0755) == 0 && setenv("ORV_ARG_RECORD", record.c_str(), 1) == 0);
     // Program, arguments, working folder, and what it recorded ("" when it was not started).
     const std::vector<std::tuple<std::string, std::string, std::string, std::string>> rows = {
         {recorder, "a b", bin, bin + "\n[a]\n[b]\n"},
@@ -120,6 +120,7 @@ TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
         EXPECT_EQ(orvtest::fileBytes(record), expected.empty() ? "<unreadable>" : expected)
             << program << " in " << folder;
     }
+    unsetenv("ORV_ARG_RECORD");
 }
 
 } // namespace
