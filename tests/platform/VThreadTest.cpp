@@ -123,7 +123,7 @@ TEST(VThreadRegistry, RecordsMainThreadsAndNumbersThreadsOnceBothAre) {
               "0010:-1 1010:-1 1000:-1 1101:1 1100:2,2 1100:3,3 1100:4,4 1100:5,5 0010:1 0111:0");
 }
 
-std::atomic<int> plainRuns{0};
+std::atomic<int> plainRuns;
 
 TEST(VThreadLaunch, ThreadsStartSleepAndCompare) {
     // A plain thread detaches itself, so that nothing is left to join.
@@ -137,6 +137,7 @@ TEST(VThreadLaunch, ThreadsStartSleepAndCompare) {
         plainRuns += argument == nullptr && state == PTHREAD_CREATE_DETACHED ? 1 : 100;
         return nullptr;
     };
+    plainRuns = 0;
     VThread::launchThread(nullptr, false);
     VThread::launchThread(start, true);
     EXPECT_TRUE(orvtest::waitUntil([] { return plainRuns.load() == 1; }, 20000)) << plainRuns.load();
