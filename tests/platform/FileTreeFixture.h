@@ -17,7 +17,6 @@ public:
 
     /// The tree's root folder, without a final slash.
     std::string root() const { return _dir.path().toStdString(); }
-    /// root() + "/" + relative.
     std::string path(const std::string& relative) const { return root() + "/" + relative; }
     /// Writes bytes into the file at relative (its folder must exist).
     void file(const std::string& relative, const std::string& bytes = std::string()) const {

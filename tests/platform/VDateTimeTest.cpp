@@ -48,9 +48,9 @@ TEST(VDateTimeCalendar, WallClockAndCalendarMatchTheSystem) {
     // time() may read a coarse clock that lags the precise one by a tick across a second boundary.
     EXPECT_TRUE(seconds >= std::uint64_t(before) && seconds <= std::uint64_t(std::time(nullptr)) + 1);
 
-    int f[6] = {-1, -1, -1, -1, -1, -1};
+    int f[6] = {-1, -1, -1, -1, -1, -1}; // null pointers: parts not wanted
     VDateTime::getYearMonthDayHourMinuteSecond(nullptr, nullptr, nullptr, &f[3], nullptr, nullptr);
-    EXPECT_TRUE(f[0] + f[1] + f[2] + f[4] + f[5] == -5 && f[3] >= 0 && f[3] <= 23) << f[3];
+    EXPECT_TRUE(f[3] >= 0 && f[3] <= 23) << f[3];
     const QDateTime start = QDateTime::currentDateTime();
     VDateTime::getYearMonthDayHourMinuteSecond(&f[0], &f[1], &f[2], &f[3], &f[4], &f[5]);
     const QDateTime read(QDate(f[0], f[1], f[2]), QTime(f[3], f[4], f[5]));

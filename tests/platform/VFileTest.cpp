@@ -67,28 +67,25 @@ TEST(VFileFinderTest, searchesCountsExistenceAndErasingInOneFolder) {
     EXPECT_EQ(finder.getFoundItem(1)->path, root + "/a.txt");
     EXPECT_EQ(search(0, "/"), "6: .hidden.txt a.txt B.TXT c.txt2 d linkFile.txt");
     EXPECT_EQ(finder.getFoundItem(1)->path, root + "/a.txt");
-    std::string times;
-    for (int i = 1; i <= 2; ++i)
-        times += std::to_string(finder.getFoundItem(i)->lastWriteTime) + " ";
-    EXPECT_EQ(times, "4294967294 4294967295 ");
+    EXPECT_EQ(std::to_string(finder.getFoundItem(1)->lastWriteTime) + " " +
+                  std::to_string(finder.getFoundItem(2)->lastWriteTime),
+              "4294967294 4294967295");
     EXPECT_EQ(search(1, ""), "5: ./ ../ .hiddenDir/ sub.txt/ Zeta/");
     EXPECT_EQ(search(2, ""),
               "12: ./ ../ .hidden.txt .hiddenDir/ a.txt B.TXT c.txt2 d linkDir/ linkFile.txt sub.txt/ Zeta/");
     EXPECT_EQ(finder.getFoundItem(-1), nullptr);
     EXPECT_EQ(search(2, "/missing"), "0:");
-    EXPECT_EQ(search(1, "/d"), "0:");
     // An empty folder is the working folder, and the paths stay relative.
     ASSERT_GT(finder.searchFilesOrFolders(""), 1);
     EXPECT_EQ(finder.getFoundItem(1)->path, "..");
-    // Files, folders without "." and "..", files beginning with ".h" and with "b".
-    EXPECT_EQ(std::to_string(VFileFinder::countFiles(root.c_str())) + " " +
-                  std::to_string(VFileFinder::countFolders(root.c_str())) + " " +
-                  std::to_string(VFileFinder::countFilesWithPrefix(root.c_str(), ".h")) + " " +
-                  std::to_string(VFileFinder::countFilesWithPrefix(root.c_str(), "b")),
-              "6 4 1 0");
-    EXPECT_EQ(VFileFinder::countFiles(nullptr) + VFileFinder::countFolders(nullptr) +
-                  VFileFinder::countFilesWithPrefix(root.c_str(), nullptr),
-              0);
+    // Files, folders without "." and "..", files beginning with ".h" and with "b"; none for no folder.
+    const char* const at = root.c_str();
+    EXPECT_EQ(std::vector<int>({VFileFinder::countFiles(at), VFileFinder::countFolders(at),
+                                VFileFinder::countFilesWithPrefix(at, ".h"),
+                                VFileFinder::countFilesWithPrefix(at, "b"),
+                                VFileFinder::countFiles(nullptr) + VFileFinder::countFolders(nullptr) +
+                                    VFileFinder::countFilesWithPrefix(at, nullptr)}),
+              std::vector<int>({6, 4, 1, 0, 0}));
 
     // Per path: file exists, folder exists, folder created, folder exists afterwards.
     for (const auto& [relative, answers] : std::vector<std::pair<std::string, std::string>>{
@@ -110,15 +107,9 @@ TEST(VFileFinderTest, searchesCountsExistenceAndErasingInOneFolder) {
     for (const char* prefix : {"A", "t", ".h", ""})
         erased += std::to_string(VFile::eraseFilesWithPrefix(root.c_str(), prefix)) + " ";
     EXPECT_EQ(erased, "0 0 1 5 ");
-    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System;
-    EXPECT_EQ(QDir(QString::fromStdString(root))
-                  .entryList(all, QDir::Name | QDir::IgnoreCase)
-                  .join(' ')
-                  .toStdString(),
-              ".hiddenDir linkDir new sub.txt Zeta");
-    EXPECT_EQ(tree.read("sub.txt/in"), "");
+    EXPECT_EQ(search(2, ""), "7: ./ ../ .hiddenDir/ linkDir/ new/ sub.txt/ Zeta/");
     VFile::eraseFile(tree.path("sub.txt/in"));
-    EXPECT_EQ(tree.read("sub.txt/in"), "<unreadable>");
+    EXPECT_EQ(search(2, "/sub.txt"), "2: ./ ../");
     EXPECT_EQ(VFile::eraseFilesWithPrefix(nullptr, "") + VFile::eraseFilesWithPrefix("/", nullptr), 0);
     // Files the user may not delete (their folder is read-only to an unprivileged user) stay.
     const orvtest::IsolatedResult locked = orvtest::runIsolated(
@@ -215,16 +206,16 @@ TEST(VArchiveTest, writesPutExactlyTheirBytes) {
 }
 
 TEST(VArchiveTest, readsSplitEveryLineEndMixAndJoinContinuations) {
-    const std::string longLine(10000, 'x');
+    const std::string longLine(20000, 'x'); // longer than every read buffer
     const std::vector<std::tuple<std::string, bool, char, std::string>> rows = {
         // bytes, keep tabs, mode, reads
-        {"ab\r\ncd", false, 's', "[ab]4 [cd]6 []6."},
         {"a\n\rb\r\n", false, 's', "[a]2 [b]6 []6."},
         {"a\r\n\r\nb", false, 's', "[a]3 []5 [b]6 []6."},
         {"\xc3\0\tb\t\n"s, false, 's', "[\xc3\0 b ]6 []6."s},
         {"\xc3\0\tb\t\n"s, true, 's', "[\xc3\0\tb\t]6 []6."s},
         {"", false, 's', "[]0."},
-        {longLine + "\r\ny", false, 's', "[" + longLine + "]10002 [y]10003 []10003."},
+        // Byte reads continue right after a line, and lines right after a byte.
+        {longLine + "\r\nXy\r\nZ", false, 'b', "[" + longLine + "]20002 <X>[y]20006 <Z>[]20007.<\0>"s},
         {"a \\\r\nb\\  \r\nc \r\n", false, 'm', "[a |b|c]15 []15."},
         {"x \\\r\n", false, 'm', "[x |]5."},
         {"   \na \t\n\\\nz", false, 'm', "[]4 [a]8 [|z]11 []11."},
@@ -233,14 +224,6 @@ TEST(VArchiveTest, readsSplitEveryLineEndMixAndJoinContinuations) {
     };
     for (const auto& [bytes, keepTabs, mode, expected] : rows)
         EXPECT_EQ(readAll(bytes, keepTabs, mode), expected) << bytes.substr(0, 20);
-    // Byte reads continue right after a line and lines right after a byte, across many read buffers.
-    std::string bytes, reads;
-    for (int i = 0; i < 20000; ++i) {
-        const std::string line = "line " + std::to_string(i), letter(1, static_cast<char>('A' + i % 26));
-        bytes += line + "\r\n" + letter;
-        reads += "[" + line + "]" + std::to_string(bytes.size() - 1) + " <" + letter + ">";
-    }
-    EXPECT_EQ(readAll(bytes, false, 'b'), reads + "[]" + std::to_string(bytes.size()) + ".<\0>"s);
 }
 
 TEST(VArchiveTest, countIsTheOnlyEndTestButTheFileEndIsNeverPassed) {

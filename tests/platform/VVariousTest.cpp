@@ -89,7 +89,7 @@ TEST(VVariousTest, modulePathIsTheFirstWorkingFolderThereIs) {
 TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
     const QTemporaryDir dir;
     const std::string work = QDir(dir.path()).canonicalPath().toStdString(), bin = work + "/bin",
-                      recorder = "recorder", inBin = bin + "/" + recorder,
+                      recorder = "recorder", inBin = bin + "/" + recorder, record = work + "/record",
                       here = QDir::current().canonicalPath().toStdString();
     // Records its working folder, then each argument in brackets, one a line, into the file that
     // ORV_ARG_RECORD names (renamed into place once whole).
@@ -98,7 +98,7 @@ TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
                                         "#!/bin/sh\n{ pwd -P; for word; do printf '[%s]\\n' \"$word\"; "
                                         "done; } >\"$ORV_ARG_RECORD.part\"\n"
                                         "mv \"$ORV_ARG_RECORD.part\" \"$ORV_ARG_RECORD\"\n") &&
-                chmod(inBin.c_str(), 0755) == 0);
+                chmod(inBin.c_str(), 0755) == 0 && setenv("ORV_ARG_RECORD", record.c_str(), 1) == 0);
     // Program, arguments, working folder, and what it recorded ("" when it was not started).
     const std::vector<std::tuple<std::string, std::string, std::string, std::string>> rows = {
         {recorder, "a b", bin, bin + "\n[a]\n[b]\n"},
@@ -112,16 +112,12 @@ TEST(VVariousTest, externalProgramsStartWithTheirWordsInTheirFolder) {
         {"", "a", work, ""},
         {inBin, "a", inBin, ""},
     };
-    int index = 0;
-    for (const auto& [program, arguments, folder, record] : rows) {
-        const std::string recordPath = work + "/record" + std::to_string(index++);
-        ASSERT_EQ(setenv("ORV_ARG_RECORD", recordPath.c_str(), 1), 0);
-        EXPECT_EQ(VVarious::executeExternalApplication(program, arguments, folder, 0), !record.empty())
-            << program;
-        const QString written = QString::fromStdString(recordPath);
-        if (!record.empty())
-            orvtest::waitUntil([&written] { return QFileInfo::exists(written); }, 10000);
-        EXPECT_EQ(orvtest::fileBytes(recordPath), record.empty() ? "<unreadable>" : record)
+    for (const auto& [program, arguments, folder, expected] : rows) {
+        std::remove(record.c_str());
+        EXPECT_EQ(VVarious::executeExternalApplication(program, arguments, folder, 0), !expected.empty());
+        if (!expected.empty())
+            orvtest::waitUntil([&] { return QFileInfo::exists(QString::fromStdString(record)); }, 10000);
+        EXPECT_EQ(orvtest::fileBytes(record), expected.empty() ? "<unreadable>" : expected)
             << program << " in " << folder;
     }
     unsetenv("ORV_ARG_RECORD");
