@@ -1,7 +1,5 @@
 #pragma once
-// Update-check scenarios run in a child process (see IsolatedRun.h): the child serves replies from
-// a loopback update server, drives the checker and reports what it saw after its own output; the
-// parent gets that output and the reported values apart.
+// Update-check scenarios in a child process (see IsolatedRun.h) that reports values beside its output.
 
 #include "common/IsolatedRun.h"
 
@@ -16,7 +14,6 @@ class LoopbackUpdateServer;
 
 namespace orvtest {
 
-/// What a scenario printed and what it reported.
 struct ScenarioResult {
     IsolatedResult run;
     std::string output; ///< what the code under test printed, report lines removed
@@ -41,7 +38,7 @@ bool writeTimesFile(float lastCheck, float lastDisplay);
 /// The current time as the update check takes it.
 float secondsNow();
 /// Expects the reported timestamp file ("file") to hold the times checkAgo and displayAgo seconds
-/// before now, each within 300 s (stored times are rounded to 128 s, and a run may be slow).
+/// before now, each within 300 s (times are stored to 128 s, and a run may be slow).
 void expectTimesAgo(const ScenarioResult& result, float checkAgo, float displayAgo);
 
 } // namespace orvtest

@@ -12,14 +12,11 @@ namespace {
 
 constexpr int kCycles = 1000;
 
-// Growth allowed from cycle 100 to the end. Under AddressSanitizer the heap in use (the bytes asked
-// for) is measured exactly: one block of 40 bytes left behind per cycle adds 36 kB over the 900
-// cycles measured, while the run itself moves a few kB either way.
+// Growth allowed from cycle 100 to the end. Under AddressSanitizer the heap in use is measured
+// exactly: one 40-byte block left per cycle adds 36 kB over the 900 cycles. Resident memory moves
+// with the allocator's pages (about 100 kB without sanitizers; AddressSanitizer adds about 1 MiB
+// that levels off); the limits still catch a thread or a mapping left behind each cycle.
 constexpr long kHeapGrowthBytes = 32 * 1024;
-// Resident memory moves with the allocator's page use: about 100 kB over the run without
-// sanitizers. AddressSanitizer adds about 1 MiB that levels off in longer runs (the stacks it keeps
-// for its reports, its size-class regions). The limits still catch a thread or a mapping left
-// behind each cycle.
 constexpr long kResidentGrowthKb = 1024;
 constexpr long kResidentGrowthKbWithSanitizer = 2048;
 
@@ -31,9 +28,8 @@ long figure(const std::string& output, const std::string& name) {
 }
 
 TEST(StandinSoak, AThousandCyclesAnswerEveryCheckLeakNothingAndStayFlat) {
-    // AddressSanitizer holds freed blocks back in a quarantine before reusing them, which makes
-    // resident memory grow by design; without it, resident memory shows what the program keeps.
-    // Leak checking at exit stays on: a leak fails the run.
+    // Without AddressSanitizer's quarantine of freed blocks, resident memory shows what the program
+    // keeps; leak checking at exit stays on.
     const QString inherited = qEnvironmentVariable("ASAN_OPTIONS");
     const StandinRun run =
         runStandin({"--soak", QString::number(kCycles)},
