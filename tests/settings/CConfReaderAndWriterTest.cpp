@@ -165,14 +165,8 @@ TEST(CConfReaderAndWriterTest, aLargeFileWithRepeatedNamesKeepsTheLatestValueAnd
                 value == "v2999");
 }
 
-/// The system's reason for an error number, in the language the test runs under.
-std::string reason(int error) {
-    return std::generic_category().message(error);
-}
-
 TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOldOne) {
-    orvtest::IsolatedSetup setup; // a fresh working folder, and a file size limit of its own
-    setup.hostVariant.clear();
+    // A fresh working folder, and a file size limit of its own.
     const orvtest::IsolatedResult run = orvtest::runIsolated(
         [] {
             const auto show = [](const char* path) { // the file's bytes and its folder's entries
@@ -219,8 +213,9 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
             chmod("real", 0755);
             return 0;
         },
-        setup);
+        orvtest::kNoHost);
     EXPECT_EQ(run.exitCode, 0);
+    const auto reason = [](int error) { return std::generic_category().message(error); };
     EXPECT_EQ(
         run.output,
         "0\nFile exception error: cannot open \"real/folder\" for reading: file to open is a directory\n0\n"

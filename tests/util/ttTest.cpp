@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -107,19 +108,31 @@ TEST(ttNumbersParse, StringToFloatWithItsTwoFlags) {
     }
 }
 
-TEST(ttNumbersParse, IntegersLenientAndStrict) {
-    // text|stringToInt|getValidInt, "-" when refused: stringToInt allows blanks around the number and
-    // writes 0 when it refuses; getValidInt takes only a whole number and leaves the value alone
-    auto shown = [](bool ok, int value, int untouched) {
-        return ok ? std::to_string(value) : std::string(value == untouched ? "-" : "?");
+TEST(ttNumbersParse, WholeTextReadersLenientAndStrict) {
+    // text|stringToInt|getValidInt|getValidFloat, "-" when refused: stringToInt allows blanks around
+    // the number and writes 0 when it refuses; the getValid readers take only a whole number and leave
+    // the value alone
+    const auto shown = [](bool ok, auto value, auto untouched) {
+        char text[32] = "-";
+        if (ok)
+            *std::to_chars(text, text + sizeof(text) - 1, value).ptr = '\0';
+        else if (!(value == untouched))
+            text[0] = '?';
+        return std::string(text);
     };
-    for (const std::string row : {"+2147483647|2147483647|2147483647", "-2147483648|-2147483648|-2147483648",
-                                  "2147483648|-|-", " -12 |-12|-", "12x|-|-", "|-|-", "007|7|7"}) {
+    for (const std::string row :
+         {"+2147483647|2147483647|2147483647|2147483648", "-2147483648|-2147483648|-2147483648|-2147483648",
+          "2147483648|-|-|2147483648", " -12 |-12|-|-", "12x|-|-|-", "|-|-|-", "007|7|7|7", "-2e3|-|-|-2000",
+          "-INFINITY|-|-|-inf", "3.4028235e38|-|-|3.4028235e+38", "NaN|-|-|nan", "1e+|-|-|-", "3-|-|-|-",
+          " 1.5|-|-|-", "1.5 |-|-|-"}) {
         const std::string text = fields(row)[0];
         int lenient = -77, strict = -77;
+        float number = -77;
         const bool lenientOk = tt::stringToInt(text.c_str(), lenient);
-        const bool strictOk = tt::getValidInt(text, strict);
-        EXPECT_EQ(text + "|" + shown(lenientOk, lenient, 0) + "|" + shown(strictOk, strict, -77), row);
+        const bool strictOk = tt::getValidInt(text, strict), floatOk = tt::getValidFloat(text, number);
+        EXPECT_EQ(text + "|" + shown(lenientOk, lenient, 0) + "|" + shown(strictOk, strict, -77) + "|" +
+                      shown(floatOk, number, -77.0f),
+                  row);
     }
     int value = 7;
     float f = 0;
@@ -135,19 +148,6 @@ TEST(ttNumbersParse, IntegersLenientAndStrict) {
     const std::string noBreakSpace = "\xC2\xA0";
     EXPECT_TRUE(tt::stringToInt((noBreakSpace + "2").c_str(), value) && value == 2 &&
                 tt::stringToFloat(("2" + noBreakSpace).c_str(), f, true, false) && f == 2.0f);
-}
-
-TEST(ttNumbersParse, GetValidFloatAcceptsOnlyAWholeNumber) {
-    // text, value read (-77 when refused: the value is left alone)
-    const std::pair<const char*, float> rows[] = {
-        {"-2e3", -2000.0f}, {"-INFINITY", -kInf}, {"3.4028235e38", FLT_MAX},
-        {"NaN", kNaN},      {"1e+", -77},         {"3-", -77},
-        {" 1.5", -77},      {"1.5 ", -77},        {"", -77}};
-    for (const auto& [text, expected] : rows) {
-        float value = -77.0f;
-        EXPECT_EQ(tt::getValidFloat(text, value), expected != -77) << text;
-        EXPECT_TRUE(value == expected || (std::isnan(expected) && std::isnan(value))) << text << " " << value;
-    }
 }
 
 TEST(ttNumbersLimits, UserFloatsAndLimitsMinimumWins) {
@@ -188,7 +188,6 @@ TEST(ttNames, SuffixNumbersInBothStyles) {
                       tt::generateNewName_noDash(f[0], std::stoi(f[1])),
                   f[2] + "|" + f[3]);
     }
-    EXPECT_EQ("r10", tt::generateNewName_noDash("r9"));
 }
 
 TEST(ttNames, IllegalCharactersAndAltNames) {
@@ -343,9 +342,6 @@ TEST(ttAngles, NormaliseIntoThePrincipalRange) {
                                                     {-180.0f, 360.0f, 180.0f},    {13.0f, 10.0f, 3.0f}};
     for (const auto& [value, period, expected] : rows) {
         EXPECT_FLOAT_EQ(expected, tt::getNormalizedAngle_range(value, period)) << value << " " << period;
-        if (period == 0.0f) {
-            EXPECT_FLOAT_EQ(expected, tt::getNormalizedAngle(value)) << value;
-        }
     }
     EXPECT_NEAR(-0.2831853f, tt::getAngleMinusAlpha(3.0f, -3.0f), 1e-6f);
     EXPECT_NEAR(-180.0f, tt::getAngleMinusAlpha_range(90.0f, -90.0f, 360.0f), 1e-4f);
