@@ -1,13 +1,16 @@
 #include "util/tt.h"
 #include "util/CTTUtil.h"
+#include "util/base64.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <limits>
 #include <locale>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -25,6 +28,18 @@ Strings fields(const std::string& row) {
     Strings parts;
     tt::separateWords(row.c_str(), '|', parts);
     return parts;
+}
+
+// Everything that repeated calls of an extractor give, until it says false with nothing left.
+template <typename Extract> Strings drain(std::string text, Extract extract) {
+    Strings results;
+    for (std::string piece = "stale";
+         results.size() < 100 && (results.empty() || !text.empty() || results.back() != "<false>");) {
+        const bool ok = extract(text, piece);
+        EXPECT_EQ(ok, !piece.empty());
+        results.push_back(ok ? piece : "<false>");
+    }
+    return results;
 }
 
 TEST(ttNumbersFNb, FixedPointWithAdaptiveDecimals) {
@@ -107,19 +122,31 @@ TEST(ttNumbersParse, StringToFloatWithItsTwoFlags) {
     }
 }
 
-TEST(ttNumbersParse, IntegersLenientAndStrict) {
-    // text|stringToInt|getValidInt, "-" when refused: stringToInt allows blanks around the number and
-    // writes 0 when it refuses; getValidInt takes only a whole number and leaves the value alone
-    auto shown = [](bool ok, int value, int untouched) {
-        return ok ? std::to_string(value) : std::string(value == untouched ? "-" : "?");
+TEST(ttNumbersParse, WholeTextReadersLenientAndStrict) {
+    // text|stringToInt|getValidInt|getValidFloat, "-" when refused: stringToInt allows blanks around
+    // the number and writes 0 when it refuses; the getValid readers take only a whole number and leave
+    // the value alone
+    const auto shown = [](bool ok, auto value, auto untouched) {
+        char text[32] = "-";
+        if (ok)
+            *std::to_chars(text, text + sizeof(text) - 1, value).ptr = '\0';
+        else if (!(value == untouched))
+            text[0] = '?';
+        return std::string(text);
     };
-    for (const std::string row : {"+2147483647|2147483647|2147483647", "-2147483648|-2147483648|-2147483648",
-                                  "2147483648|-|-", " -12 |-12|-", "12x|-|-", "|-|-", "007|7|7"}) {
+    for (const std::string row :
+         {"+2147483647|2147483647|2147483647|2147483648", "-2147483648|-2147483648|-2147483648|-2147483648",
+          "2147483648|-|-|2147483648", " -12 |-12|-|-", "12x|-|-|-", "|-|-|-", "007|7|7|7", "-2e3|-|-|-2000",
+          "-INFINITY|-|-|-inf", "3.4028235e38|-|-|3.4028235e+38", "NaN|-|-|nan", "1e+|-|-|-", "3-|-|-|-",
+          " 1.5|-|-|-", "1.5 |-|-|-"}) {
         const std::string text = fields(row)[0];
         int lenient = -77, strict = -77;
+        float number = -77;
         const bool lenientOk = tt::stringToInt(text.c_str(), lenient);
-        const bool strictOk = tt::getValidInt(text, strict);
-        EXPECT_EQ(text + "|" + shown(lenientOk, lenient, 0) + "|" + shown(strictOk, strict, -77), row);
+        const bool strictOk = tt::getValidInt(text, strict), floatOk = tt::getValidFloat(text, number);
+        EXPECT_EQ(text + "|" + shown(lenientOk, lenient, 0) + "|" + shown(strictOk, strict, -77) + "|" +
+                      shown(floatOk, number, -77.0f),
+                  row);
     }
     int value = 7;
     float f = 0;
@@ -135,19 +162,6 @@ TEST(ttNumbersParse, IntegersLenientAndStrict) {
     const std::string noBreakSpace = "\xC2\xA0";
     EXPECT_TRUE(tt::stringToInt((noBreakSpace + "2").c_str(), value) && value == 2 &&
                 tt::stringToFloat(("2" + noBreakSpace).c_str(), f, true, false) && f == 2.0f);
-}
-
-TEST(ttNumbersParse, GetValidFloatAcceptsOnlyAWholeNumber) {
-    // text, value read (-77 when refused: the value is left alone)
-    const std::pair<const char*, float> rows[] = {
-        {"-2e3", -2000.0f}, {"-INFINITY", -kInf}, {"3.4028235e38", FLT_MAX},
-        {"NaN", kNaN},      {"1e+", -77},         {"3-", -77},
-        {" 1.5", -77},      {"1.5 ", -77},        {"", -77}};
-    for (const auto& [text, expected] : rows) {
-        float value = -77.0f;
-        EXPECT_EQ(tt::getValidFloat(text, value), expected != -77) << text;
-        EXPECT_TRUE(value == expected || (std::isnan(expected) && std::isnan(value))) << text << " " << value;
-    }
 }
 
 TEST(ttNumbersLimits, UserFloatsAndLimitsMinimumWins) {
@@ -188,7 +202,6 @@ TEST(ttNames, SuffixNumbersInBothStyles) {
                       tt::generateNewName_noDash(f[0], std::stoi(f[1])),
                   f[2] + "|" + f[3]);
     }
-    EXPECT_EQ("r10", tt::generateNewName_noDash("r9"));
 }
 
 TEST(ttNames, IllegalCharactersAndAltNames) {
@@ -225,10 +238,8 @@ TEST(ttNames, WordsWithAndWithoutGroups) {
     while (tt::extractSpaceSeparatedWord(line, word))
         words.push_back(word + "|" + line);
     EXPECT_EQ((Strings{"one|  'b c' ", "'b| c' ", "c'| "}), words) << "the separator stays at the front";
-    line = " x ,,b,";
-    for (words.clear(); !line.empty() && words.size() < 5;)
-        words.push_back(tt::extractCommaSeparatedWord(line, word) ? word : "<false>");
-    EXPECT_EQ((Strings{" x ", "<false>", "b"}), words) << "no trimming; an empty field consumes its comma";
+    EXPECT_EQ(drain(" x ,,b,", tt::extractCommaSeparatedWord), (Strings{" x ", "<false>", "b", "<false>"}))
+        << "no trimming; an empty field consumes its comma";
 }
 
 TEST(ttNames, TrimCommentsCaseAndDecoration) {
@@ -343,9 +354,6 @@ TEST(ttAngles, NormaliseIntoThePrincipalRange) {
                                                     {-180.0f, 360.0f, 180.0f},    {13.0f, 10.0f, 3.0f}};
     for (const auto& [value, period, expected] : rows) {
         EXPECT_FLOAT_EQ(expected, tt::getNormalizedAngle_range(value, period)) << value << " " << period;
-        if (period == 0.0f) {
-            EXPECT_FLOAT_EQ(expected, tt::getNormalizedAngle(value)) << value;
-        }
     }
     EXPECT_NEAR(-0.2831853f, tt::getAngleMinusAlpha(3.0f, -3.0f), 1e-6f);
     EXPECT_NEAR(-180.0f, tt::getAngleMinusAlpha_range(90.0f, -90.0f, 360.0f), 1e-4f);
@@ -377,6 +385,103 @@ TEST(ttColours, HslBothWaysAndTheIntensityScale) {
         tt::getColorFromIntensity(intensity, 3, rgb.data());
         expectNear(expected, rgb);
     }
+}
+
+TEST(CTTUtilText, LinesAndWords) {
+    EXPECT_EQ(drain("a\r\n\r\nb\n\r", CTTUtil::extractLine), (Strings{"a", "b", "<false>"}));
+    EXPECT_EQ(drain(" one  a\tb", CTTUtil::extractSpaceSeparatedWord),
+              (Strings{"<false>", "one", "<false>", "a\tb", "<false>"}));
+}
+
+TEST(CTTUtilText, ReplaceSearchesOnOneCharacterAfterEachReplacementAndAlwaysEnds) {
+    // line, old word, new word, count, result: a deletion skips the character after it, an occurrence
+    // made across the end of a replacement counts, and a new word holding the old one ends
+    for (const std::string row : {"aaaa|a||2|aa", "abb|ab|xa|2|xxa", "abc||x|0|abc", "aaa|a|ab|3|ababab",
+                                  "aa|a|aa|2|aaaa", "-a-a-|a|[a]|2|-[a]-[a]-"}) {
+        Strings f = fields(row);
+        const int count = CTTUtil::replaceWordInLine(f[0], f[1], f[2]);
+        EXPECT_EQ(std::to_string(count) + "|" + f[0], f[3] + "|" + f[4]) << row;
+    }
+}
+
+TEST(CTTUtilText, AdjustJoinFormatAndCopyBytes) {
+    EXPECT_EQ(CTTUtil::getAdjustedString("abc", 5) + CTTUtil::getAdjustedString("abcdef", 4) +
+                  CTTUtil::getAdjustedString("abc", -1),
+              "abc  abcd");
+    EXPECT_EQ(CTTUtil::getLowerCaseString("AbC-Z@[\xC4") +
+                  CTTUtil::getFormattedString("a", "", "c", nullptr, "e"),
+              "abc-z@[\xC4"
+              "ac");
+    EXPECT_EQ(CTTUtil::getFormattedString("a", "b", "c", "d", "e", "f", "g", "h"), "abcdefgh");
+    for (std::size_t size : {253, 254, 255, 600}) // the text around and beyond the first buffer's 256 bytes
+        EXPECT_EQ(CTTUtil::formatString("%s|%d", std::string(size, 'c').c_str(), 7),
+                  std::string(size, 'c') + "|7");
+    char data[] = "ab\0cd";
+    EXPECT_EQ(CTTUtil::dataToString(data, 1, 3), std::string("b\0c", 3));
+    EXPECT_EQ(CTTUtil::dataToString(data, 0, -4), "");
+    CTTUtil::stringToData("x", data, 3);
+    CTTUtil::stringToData("zz", nullptr, 0);
+    EXPECT_EQ(std::string(data, 5), std::string("ab\0xd", 5)) << "no terminating zero is written";
+}
+
+TEST(CTTUtilCrc, KnownValueAndTheBitwiseReferenceAtEveryLength) {
+    EXPECT_EQ(CTTUtil::getCRC(std::string("123456789")), 0x31C3);
+    EXPECT_EQ(CTTUtil::getCRC(nullptr, 5), 0);
+    std::string data;
+    for (unsigned i = 0, state = 12345; i < 88; ++i)
+        data.push_back(static_cast<char>((state = state * 1103515245u + 12345u) >> 16));
+    unsigned crc = 0; // bit by bit, straight from the polynomial
+    for (std::size_t length = 0; length <= 80; ++length) {
+        ASSERT_EQ(CTTUtil::getCRC(&data[0], int(length)), crc) << length;
+        crc ^= unsigned(static_cast<unsigned char>(data[length])) << 8;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = ((crc << 1) ^ ((crc & 0x8000u) ? 0x1021u : 0u)) & 0xFFFFu;
+    }
+}
+
+TEST(CTTUtilBase64, KnownVectorsAndRoundTripsOfEveryByteValue) {
+    EXPECT_EQ(CTTUtil::encode64("f") + CTTUtil::encode64("fo") + CTTUtil::encode64("\xFB\xFF") +
+                  base64_encode(nullptr, 3),
+              "Zg==Zm8=+/8=");
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) { // every byte value at every remainder
+        const std::string encoded = CTTUtil::encode64(bytes);
+        ASSERT_EQ(encoded.size(), (bytes.size() + 2) / 3 * 4);
+        ASSERT_EQ(CTTUtil::decode64(encoded), bytes) << "length " << i;
+        bytes.push_back(static_cast<char>(i * 7));
+    }
+}
+
+TEST(CTTUtilBase64, DecodingStopsAtThePadOrTheFirstForeignCharacter) {
+    for (const std::string row :
+         {"Zm9vYg|foob", "Zm9vYmE|fooba", "Zm9v\nYmFy|foo", "Zg==Zm9v|f", "Zm9vY|foo", "Zm9v\xC3YmFy|foo"}) {
+        const std::size_t bar = row.find('|'); // encoded|decoded
+        EXPECT_EQ(base64_decode(row.substr(0, bar)), row.substr(bar + 1)) << row;
+    }
+    EXPECT_EQ(base64_decode(std::string("Zm9v\0Zg", 7)), "foo");
+}
+
+TEST(CTTUtilUnique, ReadableStringsShowEveryByteValueInUpperHex) {
+    std::set<std::string> pairs;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string s = CTTUtil::generateUniqueReadableString();
+        ASSERT_TRUE(s.size() == 16 && s.find_first_not_of("0123456789ABCDEF") == std::string::npos) << s;
+        for (std::size_t k = 0; k < 16; k += 2)
+            pairs.insert(s.substr(k, 2));
+    }
+    EXPECT_EQ(pairs.size(), 256u) << "every byte value, written with two digits";
+}
+
+TEST(CTTUtilColours, ScaleLightDownAndColourUp) {
+    // The light is scaled by 0.675; a colour by at most 1.5, to bring the brightest to 1, also down.
+    float light[3] = {1.0f, 0.5f, 2.0f}, low[3] = {0.5f, 0.25f, 0.0f}, black[3] = {}, r = 0.1f, g = 2,
+          b = 0.5f;
+    CTTUtil::scaleLightDown_(light);
+    CTTUtil::scaleColorUp_(low);
+    CTTUtil::scaleColorUp_(r, g, b);
+    CTTUtil::scaleColorUp_(black);
+    EXPECT_EQ((std::vector<float>{light[0], light[1], light[2], low[0], low[1], low[2], r, g, b, black[0]}),
+              (std::vector<float>{0.675f, 0.3375f, 1.35f, 0.75f, 0.375f, 0.0f, 0.05f, 1.0f, 0.25f, 0.0f}));
 }
 
 } // namespace
