@@ -4,7 +4,6 @@
 #include "common/FileBytes.h"
 
 #include <QByteArray>
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
@@ -61,15 +60,6 @@ bool writeTimesFile(float lastCheck, float lastDisplay) {
 
 float secondsNow() {
     return static_cast<float>(std::time(nullptr));
-}
-
-void expectTimesAgo(const ScenarioResult& result, float checkAgo, float displayAgo) {
-    const std::string bytes = result.value("file");
-    ASSERT_EQ(8u, bytes.size()) << bytes;
-    float times[2];
-    std::memcpy(times, bytes.data(), 8);
-    EXPECT_NEAR(secondsNow() - checkAgo, times[0], 300.0f);
-    EXPECT_NEAR(secondsNow() - displayAgo, times[1], 300.0f);
 }
 
 } // namespace orvtest

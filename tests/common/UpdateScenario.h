@@ -37,8 +37,5 @@ void reportRequests(const orvstandin::LoopbackUpdateServer& server);
 bool writeTimesFile(float lastCheck, float lastDisplay);
 /// The current time as the update check takes it.
 float secondsNow();
-/// Expects the reported timestamp file ("file") to hold the times checkAgo and displayAgo seconds
-/// before now, each within 300 s (times are stored to 128 s, and a run may be slow).
-void expectTimesAgo(const ScenarioResult& result, float checkAgo, float displayAgo);
 
 } // namespace orvtest
