@@ -1,20 +1,15 @@
 #include "settings/CSimpleUserSettings.h"
 
-#include "platform/VVarious.h"
+#include "platform/moduleFile_p.h"
 #include "settings/CConfReaderAndWriter.h"
 
 namespace {
 
 /// Reads the user-settings file into a fresh reader and asks it with `get`.
 template <typename T, typename Getter> bool lookUp(const char* key, T& value, Getter get) {
-    // Without a module path (the working folder is gone) there is no file to look in, rather than
-    // one below the file system's root.
-    const std::string folder = VVarious::getModulePath();
-    if (folder.empty())
-        return false;
+    const std::string path = orv::moduleFilePath("system/usrset.txt");
     CConfReaderAndWriter settings;
-    const std::string path = folder + "/system/usrset.txt";
-    return settings.readConfiguration(path.c_str()) && (settings.*get)(key, value);
+    return !path.empty() && settings.readConfiguration(path.c_str()) && (settings.*get)(key, value);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "orvBuildConfig.h"
 #include "platform/VDateTime.h"
-#include "platform/VVarious.h"
+#include "platform/moduleFile_p.h"
 #include "update/finishedReply_p.h"
 #include "update/tlsWarningFilter_p.h"
 #include "update/updateReply_p.h"
@@ -22,19 +22,14 @@ float secondsNow() {
     return static_cast<float>(VDateTime::getSecondsSince1970());
 }
 
-/// The timestamp file in the module path; empty when there is no module path, which leaves the
-/// checker without a file and so disabled, rather than writing at the file system's root.
-std::string timesFilePath() {
-    const std::string folder = VVarious::getModulePath();
-    return folder.empty() ? folder : folder + "/" + orv::kUpdateTimesFileName;
-}
-
 } // namespace
 
 CUpdateCheck::CUpdateCheck(unsigned long idHash, const std::string& idString, int edition, int version,
                            int revision, bool flagE, bool flagF)
-    : QObject(nullptr), _timesFilePath(timesFilePath()), _edition(edition), _version(version),
-      _revision(revision), _flagE(flagE), _flagF(flagF), _idHash(idHash), _idString(idString) {
+    : QObject(nullptr), _timesFilePath(orv::moduleFilePath(orv::kUpdateTimesFileName)), _edition(edition),
+      _version(version), _revision(revision), _flagE(flagE), _flagF(flagF), _idHash(idHash),
+      _idString(idString) {
+    // Without a module path there is no timestamp file, and the checker stays disabled.
     // No meta types are registered: Qt's registry outlives the library, and would point the host's
     // own use of these types at helper code that is gone once the plugin is unloaded. Every signal
     // reaches this object on its own thread, directly, and needs no registration.
