@@ -30,6 +30,7 @@ CUpdateCheck::CUpdateCheck(unsigned long idHash, const std::string& idString, in
       _version(version), _revision(revision), _flagE(flagE), _flagF(flagF), _idHash(idHash),
       _idString(idString) {
     // Without a module path there is no timestamp file, and the checker stays disabled.
+
     // No meta types are registered: Qt's registry outlives the library, and would point the host's
     // own use of these types at helper code that is gone once the plugin is unloaded. Every signal
     // reaches this object on its own thread, directly, and needs no registration.

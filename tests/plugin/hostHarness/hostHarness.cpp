@@ -8,9 +8,9 @@
 // the end; unended: silent too, and the host unloads the plugin without calling simEnd; exits: the
 // host ends its application and exits in the middle of the first session, the plugin still loaded.
 #include "LoopbackUpdateServer.h"
+#include "common/WaitUntil.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
-#include <functional>
 #include <string>
 
 namespace {
@@ -39,14 +38,6 @@ bool isLoaded(const char* path) {
     if (handle != nullptr)
         dlclose(handle);
     return handle != nullptr;
-}
-
-/// Processes events until done() or ms have passed.
-void processEventsUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 /// True once the timestamp file records a finished check (a check time other than 0).
@@ -106,9 +97,9 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
     run(6);
     expect(hostLogging(false), round, "TLS warnings not silenced during the check");
     const std::size_t requests = server.requests().size();
-    processEventsUntil([&] { return server.requests().size() > requests; }, 3000);
+    orvtest::waitUntil([&] { return server.requests().size() > requests; }, 3000);
     if (waitForAnswer)
-        processEventsUntil(checkRecorded, 5000);
+        orvtest::waitUntil(checkRecorded, 5000);
     // The second session finds the first one's check recorded and sends nothing.
     expect(server.requests().size() - requests == (round == 1 ? 1u : 0u), round, "wrong number of requests");
     if (end)
@@ -137,7 +128,7 @@ void hostRequest(const QString& base) {
         Qt::QueuedConnection);
     manager.get(QNetworkRequest(QUrl(base + "/host.txt")));
     // Past the update check's time-out: a timer the plugin left would fire now.
-    processEventsUntil([] { return false; }, 2500);
+    orvtest::processEventsFor(2500);
     expect(body == "host data" && noError, 2, "the host's own request failed");
 }
 
