@@ -125,7 +125,7 @@ TEST(VThreadRegistry, RecordsMainThreadsAndNumbersThreadsOnceBothAre) {
 
 std::atomic<int> plainRuns;
 
-TEST(VThreadLaunch, ThreadsStartSleepAndCompare) {
+TEST(VThreadLaunch, ThreadsStartAndSleep) {
     // A plain thread detaches itself, so that nothing is left to join.
     const auto start = [](void* argument) -> void* {
         VThread::switchThread();
@@ -142,8 +142,6 @@ TEST(VThreadLaunch, ThreadsStartSleepAndCompare) {
     VThread::launchThread(start, true);
     EXPECT_TRUE(orvtest::waitUntil([] { return plainRuns.load() == 1; }, 20000)) << plainRuns.load();
 
-    EXPECT_TRUE(VThread::areThreadIDsSame(pthread_self(), VThread::getCurrentThreadId()));
-    EXPECT_FALSE(VThread::areThreadIDsSame(pthread_self(), elsewhere(VThread::getCurrentThreadId)));
     // The upper bound is loose: it tells milliseconds from seconds on a busy machine.
     const auto before = std::chrono::steady_clock::now();
     VThread::sleep(30);
