@@ -53,22 +53,20 @@ int digitsValue(std::string const& name, std::size_t start) {
     return static_cast<int>(value);
 }
 
-/// The base name followed by the marker and the suffix number moved by increment; the base name alone
-/// when that number is negative, the largest int when it would exceed the int range. When that
-/// would give the name itself, or drop suffix digits beyond the int range, the whole name gets a
-/// new suffix 0 instead, so that the result always differs and keeps every character of the name.
+/// The base name followed by the marker and the suffix number moved by increment, or the base name
+/// alone when that number is negative. Where the suffix digits or the moved number leave the int
+/// range, the whole name gets the new suffix 0 instead, so that the result differs from the name and
+/// keeps every character of it.
 std::string generateNewName(std::string const& whole, int increment, bool hashStyle) {
     const std::string name = whole.c_str(); // as the other name functions, up to the first NUL
     const int suffix = getNameSuffixNumber(name.c_str(), hashStyle);
-    std::string base = getNameWithoutSuffixNumber(name.c_str(), hashStyle);
-    const char* marker = hashStyle ? "#" : "";
-    if (suffix < 0 && base != name)
-        return name + marker + "0";
+    const std::string base = getNameWithoutSuffixNumber(name.c_str(), hashStyle);
+    const std::string marker = hashStyle ? "#" : "";
+    const bool suffixDigits = name.size() > base.size() + marker.size();
     const long long number = static_cast<long long>(suffix) + static_cast<long long>(increment);
-    std::string moved =
-        number < 0 ? base
-                   : base + marker + FNb(0, static_cast<int>(std::min<long long>(number, INT_MAX)), false);
-    return moved != name ? moved : name + marker + "0";
+    if ((suffix < 0 && suffixDigits) || number > INT_MAX)
+        return name + marker + "0";
+    return number < 0 ? base : base + marker + FNb(0, static_cast<int>(number), false);
 }
 
 /// Replaces every character outside the allowed set by "_", except at the index kept; true when

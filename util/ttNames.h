@@ -16,15 +16,15 @@ ORV_EXPORT int getNameSuffixNumber(char const* name, bool hashStyle);
 /// The name without its suffix number; in hash style a name without "#" before its digits stays.
 ORV_EXPORT std::string getNameWithoutSuffixNumber(char const* name, bool hashStyle);
 
-// A generated name always differs from the name it comes from and keeps all its characters: where
-// the rules below would give the name itself ("robot#2147483647" plus 1) or drop suffix digits
-// beyond the int range ("robot#99999999999"), the whole name gets the new suffix 0 instead
-// ("robot#2147483647#0", "robot#99999999999#0"; "robot21474836470" in plain style).
+// Where the suffix digits or the moved number leave the int range ("robot#99999999999",
+// "robot#2147483647" plus 1), the whole name gets the new suffix 0 instead, so that the generated
+// name differs and keeps every character ("robot#99999999999#0", "robot#2147483647#0";
+// "robot21474836470" in plain style).
 
 /// The hash-style name with its suffix number plus 1 ("robot" gives "robot#0", "robot#9" "robot#10").
 ORV_EXPORT std::string generateNewName_dash(std::string const& name);
-/// The hash-style name with its suffix number (-1 when it has none) moved by increment: the base name
-/// alone when the result is negative, the largest int as the number when it would exceed the int range.
+/// The hash-style name with its suffix number (-1 when it has none) moved by increment ("robot#" with 1
+/// gives "robot#0", "r#3" with 0 "r#3"): the base name alone when the result is negative ("robot" with -1).
 ORV_EXPORT std::string generateNewName_dash(std::string const& name, int increment);
 /// The plain-style name with its suffix number plus 1 ("robot" gives "robot0", "robot9" "robot10").
 ORV_EXPORT std::string generateNewName_noDash(std::string const& name);
