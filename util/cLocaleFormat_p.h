@@ -1,6 +1,7 @@
 #pragma once
 // printf-style formatting with the C locale's number format (a point as decimal separator, no
-// grouping), whatever locale the host applied to the process or the calling thread.
+// grouping), whatever locale the host applied to the process or the calling thread. Wide texts are
+// converted with the calling thread's character type.
 
 #include <cstdarg>
 #include <string>

@@ -7,7 +7,9 @@
 #include <cfloat>
 #include <charconv>
 #include <climits>
+#include <clocale>
 #include <cmath>
+#include <cwchar>
 #include <limits>
 #include <locale>
 #include <set>
@@ -430,6 +432,25 @@ TEST(CTTUtilText, AdjustJoinFormatAndCopyBytes) {
     CTTUtil::stringToData("zz", nullptr, 0);
     EXPECT_EQ(std::string(data, 5), std::string("ab\0xd", 5)) << "no terminating zero is written";
 }
+
+// Formatting takes the C locale's number format and keeps the thread's character type, which
+// converts wide texts. The test command makes the German locale available.
+class CTTUtilFormatUnderLocale : public testing::TestWithParam<const char*> {};
+
+TEST_P(CTTUtilFormatUnderLocale, WideTextsConvertAndNumbersKeepThePoint) {
+    const locale_t locale = newlocale(LC_ALL_MASK, GetParam(), static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0))
+        GTEST_SKIP() << "the locale " << GetParam() << " is not installed here";
+    const locale_t previous = uselocale(locale);
+    const std::string text =
+        CTTUtil::formatString("%ls|%lc|%.2f|%s", L"J\u00fcrgen", static_cast<wint_t>(L'\u00b5'), 2.5, "\xC3");
+    const locale_t after = uselocale(previous);
+    freelocale(locale);
+    EXPECT_EQ(text, "J\xC3\xBCrgen|\xC2\xB5|2.50|\xC3");
+    EXPECT_EQ(after, locale) << "the thread's own locale is back in force";
+}
+
+INSTANTIATE_TEST_SUITE_P(Utf8, CTTUtilFormatUnderLocale, testing::Values("C.UTF-8", "de_DE.UTF-8"));
 
 TEST(CTTUtilCrc, KnownValueAndTheBitwiseReferenceAtEveryLength) {
     EXPECT_EQ(CTTUtil::getCRC(std::string("123456789")), 0x31C3);
