@@ -217,17 +217,15 @@ TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOld
         orvtest::kNoHost);
     EXPECT_EQ(run.exitCode, 0);
     const auto reason = [](int error) { return std::generic_category().message(error); };
-    EXPECT_EQ(
-        run.output,
-        "0\nFile exception error: cannot open \"real/folder\" for reading: file to open is a directory\n0\n"
-        "File exception error: cannot open \"real/folder\" for writing: " +
-            reason(EISDIR) +
-            "\n0\nFile exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: " +
-            reason(ENOTDIR) + "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
-            "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
-            "\n0\n"
-            "old = 1 [conf.txt folder]\n1 1 old = 1, link 1\nkept = 1\r\n [conf.txt folder]\n"
-            "1 kept = 1\r\n [new.txt]\n1 v = in place\r\n [conf.txt folder]\n");
+    EXPECT_EQ(run.output,
+              "0\nFile exception error: cannot open \"real/folder\" for reading: " + reason(EISDIR) +
+                  "\n0\nFile exception error: cannot open \"real/folder\" for writing: " + reason(EISDIR) +
+                  "\n0\nFile exception error: cannot open \"real/conf.txt/sub/conf.txt\" for writing: " +
+                  reason(ENOTDIR) + "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
+                  "\n0\nFile exception error: cannot write \"link.txt\": " + reason(EFBIG) +
+                  "\n0\n"
+                  "old = 1 [conf.txt folder]\n1 1 old = 1, link 1\nkept = 1\r\n [conf.txt folder]\n"
+                  "1 kept = 1\r\n [new.txt]\n1 v = in place\r\n [conf.txt folder]\n");
     EXPECT_FALSE(CConfReaderAndWriter().readConfiguration(nullptr));
     EXPECT_FALSE(CConfReaderAndWriter().writeConfiguration(nullptr));
 }
