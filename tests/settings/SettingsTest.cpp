@@ -17,10 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
-#include <ftw.h>
 #include <functional>
 #include <sched.h>
 #include <set>
@@ -282,29 +281,16 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner
               "a.txt b.txt fifo m.txt");
 }
 
-/// The names in a folder, sorted and joined by blanks, read by their bytes.
+/// The names in a folder (by their bytes), sorted and joined by blanks.
 std::string entries(const std::string& folder) {
     std::set<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(dir))
-            names.insert(entry->d_name);
-        closedir(dir);
-    }
-    names.erase(".");
-    names.erase("..");
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        names.insert(entry.path().filename());
     std::string joined;
     for (const std::string& name : names)
         joined += (joined.empty() ? "" : " ") + name;
     return joined;
-}
-
-/// Removes everything below the folder by its bytes (the temporary folder's own clean-up stops at a
-/// name that is not UTF-8).
-void emptyFolder(const std::string& folder) {
-    nftw(
-        folder.c_str(),
-        [](const char* path, const struct stat*, int, FTW* at) { return at->level > 0 ? remove(path) : 0; },
-        16, FTW_DEPTH | FTW_PHYS);
 }
 
 /// What a file carries beside its bytes: mode, owner, group, and each extended attribute (an
@@ -396,7 +382,9 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheOldFileCarriedAndAnyValidNameI
         EXPECT_EQ(entries(tree.root()), row.listing);
         const std::size_t slash = path.rfind('/');
         EXPECT_EQ(entries(path.substr(0, slash)), path.substr(slash + 1));
-        emptyFolder(tree.root());
+        // The temporary folder's own clean-up stops at a name that is not UTF-8.
+        for (const auto& entry : std::filesystem::directory_iterator(tree.root()))
+            std::filesystem::remove_all(entry.path());
     }
 }
 
