@@ -1,13 +1,17 @@
 #include "platform/VFile.h"
 
 #include "platform/VFileFinder.h"
+#include "platform/parentFolders_p.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -27,15 +31,31 @@ QIODevice::OpenMode openModeFor(unsigned short flags) {
     return QIODevice::NotOpen;
 }
 
+/// The flags of the system's open call for a mode of openModeFor.
+int systemFlagsFor(QIODevice::OpenMode mode) {
+    if ((mode & QIODevice::ReadWrite) == QIODevice::ReadWrite)
+        return O_RDWR | O_CREAT | O_TRUNC;
+    return (mode & QIODevice::WriteOnly) ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY;
+}
+
 const char* accessText(QIODevice::OpenMode mode) {
     if ((mode & QIODevice::ReadWrite) == QIODevice::ReadWrite)
         return "reading and writing";
     return (mode & QIODevice::WriteOnly) ? "writing" : "reading";
 }
 
-/// The folder that holds the file, made with its missing parents; a failure shows when opening.
-void makeFolderFor(const QString& name) {
-    QDir().mkpath(QFileInfo(name).path());
+/// Opens the file by the path's own bytes (a folder name need not be valid UTF-8) into `file`; 0 or
+/// the system's error number.
+int openByBytes(QFile& file, const std::string& path, QIODevice::OpenMode mode) {
+    const int fd = ::open(path.c_str(), systemFlagsFor(mode) | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    struct stat status {};
+    const int error = ::fstat(fd, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
+    if (error == 0 && file.open(fd, mode, QFileDevice::AutoCloseHandle))
+        return 0;
+    ::close(fd);
+    return error != 0 ? error : EIO;
 }
 
 /// Deletes the file; true if it was deleted. An exception is reported, not passed on.
@@ -58,10 +78,10 @@ VFile::VFile(const std::string& pathAndFilename_, unsigned short flags, bool don
         failure = "cannot open \"" + pathAndFilename + "\": neither reading nor writing was asked for";
     } else {
         if (flags & CREATE_WRITE)
-            makeFolderFor(file->fileName());
-        if (!file->open(mode))
+            orv::makeParentFolders(pathAndFilename);
+        if (const int error = openByBytes(*file, pathAndFilename, mode))
             failure = "cannot open \"" + pathAndFilename + "\" for " + accessText(mode) + ": " +
-                      file->errorString().toStdString();
+                      std::generic_category().message(error);
     }
     if (failure.empty())
         return;
@@ -113,12 +133,12 @@ bool VFile::doesFolderExist(const std::string& path) {
 }
 
 bool VFile::_doesFileOrFolderExist(const std::string& path, bool folder) {
-    const QFileInfo info(fileName(path));
-    return folder ? info.isDir() : info.exists();
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && (!folder || S_ISDIR(status.st_mode));
 }
 
 bool VFile::createFolder(const std::string& path) {
-    return !path.empty() && QDir().mkdir(fileName(path));
+    return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
 }
 
 void VFile::eraseFile(const std::string& path) {

@@ -2,12 +2,10 @@
 
 #include "platform/VArchive.h"
 #include "platform/VFile.h"
+#include "platform/parentFolders_p.h"
 #include "settings/configFileWriter_p.h"
 #include "util/ttNames.h"
 #include "util/ttNumbers.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <charconv>
@@ -194,7 +192,7 @@ bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
     if (filename == nullptr)
         return false;
     const std::string quotedName = "\"" + std::string(filename) + "\"";
-    QDir().mkpath(QFileInfo(QFile::decodeName(filename)).path()); // a failure shows when opening
+    orv::makeParentFolders(filename);
     orv::ConfigFileWriter file;
     if (const int error = file.open(filename))
         return reportFailure("cannot open " + quotedName + " for writing", error);

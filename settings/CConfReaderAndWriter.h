@@ -20,13 +20,15 @@ public:
     /// moves to the end. False when the file does not exist, or (after printing the file-error line)
     /// when it cannot be read; entries read before such a failure stay.
     bool readConfiguration(const char* filename);
-    /// Writes all entries, CR LF after each line, missing folders made; on failure prints the
-    /// file-error line and returns false. A regular file with one name, in a folder that takes new
-    /// files, is replaced in one step only when the new content is complete, keeping its owner,
-    /// group and mode, so a failure leaves the old file as it was. Anything else (a FIFO or device,
-    /// a file with other names, a folder the user cannot write, a file whose owner the user cannot
-    /// give away) is written in place, so that it stays what it is; a failure part-way then leaves
-    /// the part written.
+    /// Writes all entries, CR LF after each line, missing folders made (by the path's own bytes, as
+    /// the file is read and written); on failure prints the file-error line and returns false. A
+    /// regular file with one name, in a folder that takes new files, is replaced in one step only
+    /// when the new content is complete, keeping its owner, group and mode, so a failure leaves the
+    /// old file as it was. Anything that a replacement would lose (a FIFO or device, a file with
+    /// other names, an access-control list or extended attributes, a mount on the file, a folder the
+    /// user cannot write, a file whose owner the user cannot give away) is written in place, so that
+    /// it stays what it is; a failure part-way then leaves the part written. A path to a file that a
+    /// process holds open (/dev/fd/N, /proc/self/fd/N) is written on at its end.
     bool writeConfiguration(const char* filename) const;
 
     bool getString(const char* name, std::string& value) const;

@@ -1,11 +1,12 @@
 #include "settings/configFileWriter_p.h"
 
 #include "platform/wholeTransfer_p.h"
+#include "settings/fileReplacement_p.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,21 +15,42 @@ namespace orv {
 
 namespace {
 
+/// How many names are tried before a temporary file gives up.
+constexpr int kNameAttempts = 100;
+
 /// The result of a system call that failed: its error number, never 0.
 int lastError() {
     return errno != 0 ? errno : EIO;
 }
 
-/// A name for a new file beside `target` that no other write uses at the same time.
-std::string temporaryName(const std::string& target) {
+/// A name for a new file beside the one named `name` that no other write uses at the same time; as
+/// much of `name` as leaves it within the folder's longest name.
+std::string temporaryName(const std::string& name, int folder) {
     static std::atomic<unsigned> counter{0};
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     const unsigned long long stamp = static_cast<unsigned long long>(ticks) * 31u + counter++;
-    const std::size_t slash = target.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return target.substr(0, nameStart) + "." + target.substr(nameStart) + "." +
-           std::to_string(static_cast<long long>(getpid())) + "." + std::to_string(stamp % 1000000007u) +
-           ".tmp";
+    const std::string tail = "." + std::to_string(static_cast<long long>(getpid())) + "." +
+                             std::to_string(stamp % 1000000007u) + ".tmp";
+    const long limit = ::fpathconf(folder, _PC_NAME_MAX);
+    const std::size_t longest = static_cast<std::size_t>(limit > 0 ? limit : NAME_MAX);
+    const std::size_t room = longest > tail.size() + 1 ? longest - tail.size() - 1 : 0;
+    return "." + name.substr(0, room) + tail;
+}
+
+/// Gives a new file a free temporary name beside `name` in the folder, through `create`, which
+/// returns -1 when it fails; 0 or the error number, with the name in `temporary`.
+template <typename Create>
+int createUnderFreeName(const std::string& name, int folder, std::string& temporary, Create create) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        temporary = temporaryName(name, folder);
+        if (create(temporary.c_str()) >= 0)
+            return 0;
+        if (errno != EEXIST)
+            break;
+    }
+    const int error = lastError();
+    temporary.clear();
+    return error;
 }
 
 /// The folder takes no new file from this user, while the existing file may still be written. (A
@@ -40,10 +62,19 @@ bool isFolderRefusal(int error) {
 } // namespace
 
 ConfigFileWriter::~ConfigFileWriter() {
+    _release();
+}
+
+void ConfigFileWriter::_release() {
     if (_fd >= 0)
         ::close(_fd);
     if (!_temporary.empty())
-        ::unlink(_temporary.c_str());
+        ::unlinkat(_folder, _temporary.c_str(), 0);
+    if (_folder >= 0)
+        ::close(_folder);
+    _fd = -1;
+    _folder = -1;
+    _temporary.clear();
 }
 
 int ConfigFileWriter::open(const std::string& path) {
@@ -54,43 +85,39 @@ int ConfigFileWriter::open(const std::string& path) {
         struct stat link {};
         if (::lstat(path.c_str(), &link) == 0)
             return _openInPlace(path); // a link to a missing file: create the file it names
-        const int opened = _openTemporary(path, nullptr);
+        const int opened = _openReplacement(folderEntryOf(path), nullptr);
         return opened >= 0 ? opened : _openInPlace(path);
     }
     if (S_ISDIR(existing.st_mode))
         return EISDIR;
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
         return lastError();
-    if (!S_ISREG(existing.st_mode) || existing.st_nlink != 1)
-        return _openInPlace(path);
-    // The temporary file must lie beside the file a symbolic link names, so that the link stays.
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
-        return lastError();
-    const std::string target(resolved);
-    std::free(resolved);
-    const int opened = _openTemporary(target, &existing);
+    // The new file lies beside the file that symbolic links name, so that the links stay.
+    FolderEntry entry;
+    const Replacement replacement = replacementOf(path, existing, entry);
+    if (replacement != Replacement::rename)
+        return _openInPlace(path, replacement == Replacement::append);
+    const int opened = _openReplacement(entry, &existing);
     return opened >= 0 ? opened : _openInPlace(path);
 }
 
-int ConfigFileWriter::_openTemporary(const std::string& target, const struct stat* existing) {
+int ConfigFileWriter::_openReplacement(const FolderEntry& entry, const struct stat* existing) {
+    _folder = ::open(entry.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (_folder < 0)
+        return lastError();
+    _name = entry.name;
     // A new file gets the usual mode of new files (0666 less the umask); a replacing file is kept
-    // private until it has the old file's owner, group and mode.
+    // private until it has the old file's owner, group and mode. It is named only once complete,
+    // through the process's own view of its open files.
     const mode_t mode = existing != nullptr ? 0600 : 0666;
-    for (int attempt = 0; attempt < 100 && _fd < 0; ++attempt) {
-        _temporary = temporaryName(target);
-        _fd = ::open(_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (_fd < 0 && errno != EEXIST) {
-            const int error = lastError();
-            _temporary.clear();
+    if (::access("/proc/self/fd", X_OK) == 0)
+        _fd = ::openat(_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (_fd < 0) {
+        if (const int error = _createNamed(mode)) {
+            _release();
             return existing != nullptr && isFolderRefusal(error) ? -1 : error;
         }
     }
-    if (_fd < 0) {
-        _temporary.clear();
-        return EEXIST;
-    }
-    _target = target;
     if (existing == nullptr)
         return 0;
     struct stat created {};
@@ -100,25 +127,37 @@ int ConfigFileWriter::_openTemporary(const std::string& target, const struct sta
     if ((sameOwner || ::fchown(_fd, existing->st_uid, existing->st_gid) == 0) &&
         ::fchmod(_fd, existing->st_mode & 07777) == 0)
         return 0;
-    ::close(_fd);
-    _fd = -1;
-    ::unlink(_temporary.c_str());
-    _temporary.clear();
+    _release();
     return -1;
 }
 
-int ConfigFileWriter::_openInPlace(const std::string& path) {
+int ConfigFileWriter::_createNamed(mode_t mode) {
+    return createUnderFreeName(_name, _folder, _temporary, [this, mode](const char* name) {
+        _fd = ::openat(_folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        return _fd;
+    });
+}
+
+int ConfigFileWriter::_nameUnnamed() {
+    const std::string self = "/proc/self/fd/" + std::to_string(_fd);
+    return createUnderFreeName(_name, _folder, _temporary, [this, &self](const char* name) {
+        return ::linkat(AT_FDCWD, self.c_str(), _folder, name, AT_SYMLINK_FOLLOW);
+    });
+}
+
+int ConfigFileWriter::_openInPlace(const std::string& path, bool append) {
     // Without O_NONBLOCK, opening a FIFO that nobody reads would wait for ever.
-    _fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (append ? O_APPEND : 0);
+    _fd = ::open(path.c_str(), flags, 0666);
     if (_fd < 0)
         return lastError();
     struct stat opened {};
     if (::fstat(_fd, &opened) != 0)
         return lastError();
-    if (S_ISREG(opened.st_mode) && ::ftruncate(_fd, 0) != 0)
+    if (!append && S_ISREG(opened.st_mode) && ::ftruncate(_fd, 0) != 0)
         return lastError();
-    const int flags = ::fcntl(_fd, F_GETFL);
-    if (flags < 0 || ::fcntl(_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    const int status = ::fcntl(_fd, F_GETFL);
+    if (status < 0 || ::fcntl(_fd, F_SETFL, status & ~O_NONBLOCK) != 0)
         return lastError();
     return 0;
 }
@@ -128,17 +167,21 @@ int ConfigFileWriter::write(const std::string& bytes) {
 }
 
 int ConfigFileWriter::finish() {
+    int error = 0;
     // Only the replacing file needs to reach the disk before it takes the old one's place.
-    const int synced = !_temporary.empty() && ::fsync(_fd) != 0 ? lastError() : 0;
+    if (_folder >= 0 && ::fsync(_fd) != 0)
+        error = lastError();
+    else if (_folder >= 0 && _temporary.empty())
+        error = _nameUnnamed();
     const int closed = ::close(_fd) != 0 ? lastError() : 0;
     _fd = -1;
-    return synced != 0 ? synced : closed;
+    return error != 0 ? error : closed;
 }
 
 int ConfigFileWriter::replace() {
-    if (_temporary.empty())
+    if (_folder < 0)
         return 0;
-    if (::rename(_temporary.c_str(), _target.c_str()) != 0)
+    if (::renameat(_folder, _temporary.c_str(), _folder, _name.c_str()) != 0)
         return lastError();
     _temporary.clear();
     return 0;

@@ -3,19 +3,22 @@
 // keeps everything else about it.
 
 #include <string>
+#include <sys/types.h>
 
 struct stat;
 
 namespace orv {
 
+struct FolderEntry;
+
 /// One write of a file's content: open, write, finish, replace. Each step returns 0 or the system's
-/// error number. Where the file can be replaced in one step (a missing file, or a regular file with
-/// one link, whose owner, group and mode the new file can take, in a folder that takes new files),
-/// the content goes to a temporary file beside it that replace() renames over it, so a failure at
-/// any step leaves the old bytes and no temporary file. Anywhere else (a FIFO or a device, a file
-/// with more names, a folder the user cannot write, an owner the user cannot give the new file)
-/// the content is written in place through the existing file, which then holds what was written
-/// so far when a later step fails.
+/// error number. Where the file can be replaced in one step (a missing file, or one that
+/// replacementOf finds a rename replaces without loss and whose owner, group and mode the new file
+/// can take, in a folder that takes new files), the content goes to a new file
+/// beside it that replace() renames over it, so a failure at any step leaves the old bytes and no
+/// temporary file. The new file has no name until its content is complete, so that a writer killed
+/// part-way leaves nothing behind either. Anywhere else the content is written in place through the
+/// existing file, which then holds what was written so far when a later step fails.
 class ConfigFileWriter {
 public:
     ConfigFileWriter() = default;
@@ -33,14 +36,23 @@ public:
     int replace();
 
 private:
-    /// Opens a new file beside `target` that takes the place of `existing` (null for none); -1 when
-    /// the folder takes no new file or the new file cannot get the old one's owner and mode.
-    int _openTemporary(const std::string& target, const struct stat* existing);
-    int _openInPlace(const std::string& path);
+    /// Opens a new file in the entry's folder that takes the place of `existing` (null for none);
+    /// -1 when the folder takes no new file or the new file cannot get the old one's owner and mode.
+    int _openReplacement(const FolderEntry& entry, const struct stat* existing);
+    /// Creates the new file under a temporary name, where it cannot be made without a name.
+    int _createNamed(mode_t mode);
+    /// Gives the complete new file its temporary name.
+    int _nameUnnamed();
+    /// Opens the existing file (or the one a dangling link names) to write it in place: emptied, or
+    /// with `append` written on at its end.
+    int _openInPlace(const std::string& path, bool append = false);
+    /// Closes what is open and removes the temporary file.
+    void _release();
 
     int _fd = -1;
-    std::string _temporary; ///< the file being written when it replaces another, else empty
-    std::string _target;    ///< the file it replaces
+    int _folder = -1;       ///< the folder of the file being replaced, or -1 for a write in place
+    std::string _name;      ///< the replaced file's name in that folder
+    std::string _temporary; ///< the new file's name there, once it has one
 };
 
 } // namespace orv

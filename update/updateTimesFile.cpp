@@ -16,11 +16,15 @@ constexpr std::size_t kFileLength = 2 * sizeof(float);
 
 // The file is reached through its path's bytes as they are (a folder name need not be valid
 // UTF-8), never blocks (a FIFO or a device in its place opens at once and is then refused), and
-// nothing but the file itself is ever created.
+// nothing but the file itself is ever created. A symbolic link in its place is not followed: the
+// folder may be writable by others, and a link planted there must not make the host read or write
+// (or create) whatever it names.
 class TimesFile {
 public:
     TimesFile(const std::string& path, int flags)
-        : _fd(path.empty() ? -1 : open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)) {}
+        : _fd(path.empty()
+                  ? -1
+                  : open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666)) {}
     ~TimesFile() {
         if (_fd >= 0)
             close(_fd);

@@ -9,12 +9,14 @@ namespace orv {
 /// The file's name in the module path.
 constexpr const char* kUpdateTimesFileName = "updtChck.dat";
 
-/// Reads both times; false with both set to 0 when the file is missing, is not a regular file, is
-/// not exactly 8 bytes long, cannot be read or holds a time that is not a finite number.
+/// Reads both times; false with both set to 0 when the file is missing, is not a regular file (a
+/// symbolic link is not followed), is not exactly 8 bytes long, cannot be read or holds a time
+/// that is not a finite number.
 bool readUpdateTimes(const std::string& path, float& lastCheck, float& lastDisplay);
 
 /// Writes both times, replacing the file's content; false when its folder is missing, something other
-/// than a regular file is in its place, or it cannot be written. Never creates a folder.
+/// than a regular file is in its place (a symbolic link too, which is neither followed nor written
+/// through), or it cannot be written. Never creates a folder.
 bool writeUpdateTimes(const std::string& path, float lastCheck, float lastDisplay);
 
 } // namespace orv

@@ -134,14 +134,13 @@ TEST(VFileTest, opensAsTheFlagsAskOrSaysWhyNot) {
               0x8421);
     const int read = VFile::READ | VFile::SHARE_DENY_NONE,
               write = VFile::CREATE_WRITE | VFile::SHARE_EXCLUSIVE;
-    // Path, flags, and the content after writing "new", or why it cannot be opened. The reason for
-    // a missing file is the file library's own text; the system's reasons are in the language the
-    // test runs under.
+    // Path, flags, and the content after writing "new", or why it cannot be opened; the system's
+    // reasons are in the language the test runs under.
     const std::vector<std::tuple<std::string, int, std::string>> rows = {
         {"old", read, "old text"},
         {"old", VFile::READ | VFile::CREATE_WRITE, "new"},
         {"one/two/new", write, "new"},
-        {"missing", read, " for reading: No such file or directory"},
+        {"missing", read, " for reading: " + std::generic_category().message(ENOENT)},
         {"old/inner/x", write, " for writing: " + std::generic_category().message(ENOTDIR)},
         {std::string(300, 'n'), VFile::READ | VFile::CREATE_WRITE,
          " for reading and writing: " + std::generic_category().message(ENAMETOOLONG)},

@@ -2,6 +2,7 @@
 // a failure with zero times and is written over; where a folder stands nothing can be written (a
 // FIFO is a case of the update check, run with a time limit). No folder is ever made for the file.
 #include "common/FileBytes.h"
+#include "common/IsolatedRun.h"
 #include "update/updateTimesFile_p.h"
 
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +46,38 @@ TEST(UpdateTimesFile, OnlyEightBytesOfFiniteTimesAreReadAndEightAreWritten) {
         EXPECT_EQ(folderInPlace ? "<unreadable>" : recent, orvtest::fileBytes(path));
         EXPECT_FALSE(orv::writeUpdateTimes(path + "/below/updtChck.dat", 1.0f, 2.0f));
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path + "/below")));
+    }
+}
+
+TEST(UpdateTimesFile, ALinkInItsPlaceIsNeitherFollowedNorWrittenThrough) {
+    // The folder belongs to user 65534, who plants the link there; root then reads and writes the
+    // times. (Run as another user, that user plants the link.)
+    const struct {
+        const char* name;
+        bool targetExists;
+    } rows[] = {{"a link to a file", true}, {"a dangling link", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir folder;
+        const std::string target = folder.filePath("target").toStdString();
+        const std::string path = folder.filePath("updtChck.dat").toStdString();
+        const std::string ones = "\0\0\x80\x3F\0\0\x80\x3F"s; // 1 and 1: times that could be read
+        ASSERT_TRUE(!row.targetExists || orvtest::writeFileBytes(target, ones));
+        const orvtest::IsolatedResult planted = orvtest::runIsolated(
+            [&] {
+                return orvtest::actAsUnprivilegedUser({folder.path().toStdString()}) &&
+                               symlink(target.c_str(), path.c_str()) == 0
+                           ? 0
+                           : 1;
+            },
+            orvtest::kNoHost);
+        ASSERT_EQ(planted.exitCode, 0);
+        float times[2] = {5.0f, 5.0f};
+        EXPECT_FALSE(orv::readUpdateTimes(path, times[0], times[1]));
+        EXPECT_EQ(times[0] + times[1], 0.0f);
+        EXPECT_FALSE(orv::writeUpdateTimes(path, 1700000000.0f, 1.0f));
+        EXPECT_EQ(orvtest::fileBytes(target), row.targetExists ? ones : "<unreadable>");
+        EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isSymLink());
     }
 }
 
