@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -81,6 +82,14 @@ bool takeServerFromEnvironment(StandinOptions& options, std::string& error) {
 
 } // namespace
 
+std::string absolutePath(const std::string& path) {
+    if (path.empty())
+        return path;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
 bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::string& error) {
     bool hostVersionGiven = false;
     bool hostRevisionGiven = false;
@@ -117,15 +126,15 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
         else if (option == "--host-revision")
             ok = hostRevisionGiven = parseInt(value.c_str(), options.hostRevision);
         else if (option == "--workdir")
-            ok = !(options.workDir = value).empty();
+            ok = !(options.workDir = absolutePath(value)).empty();
         else if (option == "--plugin")
-            ok = !(options.pluginPath = value).empty();
+            ok = !(options.pluginPath = absolutePath(value)).empty();
         else if (option == "--host-library")
-            ok = !(options.hostLibrary = value).empty();
+            ok = !(options.hostLibrary = absolutePath(value)).empty();
         else if (option == "--update-server")
             ok = isServerAddress(options.updateServer = value);
         else if (option == "--reply")
-            ok = isKnownReply(options.reply = value);
+            ok = isKnownReply(options.reply = replyWithAbsoluteFile(value));
         else if (option == "--soak")
             ok = parseInt(value.c_str(), options.soakCycles) && options.soakCycles > 0;
         else {
@@ -176,6 +185,7 @@ Options (each also as --name=value):
                            answers and memory
   --version                show the version
   --help                   show this text
+Paths are taken from the folder the program is started in, although it works in its working folder.
 
 Exit status: 0 done, 1 the working folder, a library or the loopback server could not be set up,
 2 the plugin refused to start, 3 a soak cycle's check went unanswered, 64 a bad option.

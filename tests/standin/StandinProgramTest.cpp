@@ -81,6 +81,26 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     chmod(readOnly.toLocal8Bit().constData(), 0755);
 }
 
+// Every path on the command line means what it meant in the folder the program was started from,
+// although the program works in its working folder.
+TEST(StandinProgram, PathsAreTakenFromTheStartFolder) {
+    QTemporaryDir start;
+    QFile reply(start.filePath("reply.txt"));
+    ASSERT_TRUE(reply.open(QIODevice::WriteOnly) &&
+                reply.write("last: 40000 rev7\nrev7 from the start folder\n") > 0);
+    reply.close();
+    const QDir here(start.path());
+    const QString host = QString::fromStdString(orvtest::standinHostPath("full"));
+    const StandinRun run = runStandin({"--workdir", "wd", "--reply", "file:reply.txt", "--plugin",
+                                       here.relativeFilePath(ORV_TEST_PLUGIN_PATH), "--host-library",
+                                       here.relativeFilePath(host)},
+                                      {}, 60000, start.path());
+    EXPECT_EQ(0, run.exitCode) << run.errors;
+    const std::string workDir = QDir(start.filePath("wd")).canonicalPath().toStdString();
+    EXPECT_NE(std::string::npos, run.output.find("Working folder: " + workDir + "\n")) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("\n\nRevisions:\nrev7 from the start folder")) << run.output;
+}
+
 // The update check driven like the simulator drives it, against the program's own loopback update
 // server, twice in a kept working folder: a day has not passed by the second run, so no check is due
 // then. (The soak shows a notice on its way to the host.)
