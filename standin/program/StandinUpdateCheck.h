@@ -14,7 +14,8 @@ bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdate
 /// or the check's time-out has surely passed; true when the check was recorded.
 bool waitForRecordedCheck();
 
-/// Commands 4 and 6, the event loop until the check is recorded or its time-out has surely passed,
-/// key 9 twice, command 5; then what the loopback server received (when it was used).
+/// Commands 4 and 6, the event loop until the check is recorded or its time-out has surely passed
+/// (or why no check was made), key 9 twice, command 5; then what the loopback server received (when
+/// it was used).
 void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& options,
                       const orvstandin::LoopbackUpdateServer& server);

@@ -27,6 +27,10 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     ASSERT_TRUE(QFile::copy(QString::fromStdString(orvtest::standinHostPath("full")),
                             readOnly + "/zadodiredi.dylib"));
     ASSERT_EQ(0, chmod(readOnly.toLocal8Bit().constData(), 0555));
+    // A FIFO where the timestamp file belongs: the checker cannot keep its file there.
+    const QString fifoFolder = dir.filePath("fifo");
+    ASSERT_TRUE(QDir().mkpath(fifoFolder));
+    ASSERT_EQ(0, mkfifo((fifoFolder + "/updtChck.dat").toLocal8Bit().constData(), 0644));
     const QStringList oldHost{"ORV_STANDIN_HOST_VERSION=30500"};
     const QStringList server{"ORV_UPDATE_SERVER=http://127.0.0.1:1"};
     // A bad option gets one line and a pointer to --help, not the help itself.
@@ -48,6 +52,9 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         {{"--reply", "file:" + file}, {}, 0, "Zembrix V4.0.0 rev7\n\nRevisions:\nrev7 from a file"},
         // A folder that cannot be written but already holds the host library serves.
         {{"--workdir", readOnly, "--edition", "custom"}, {}, 0, "Plugin ended.\n"},
+        // An update check section without a check says why.
+        {{"--edition", "custom"}, {}, 0, "== Update check ==\n(only the Quelt edition checks for updates)\n"},
+        {{"--workdir", fifoFolder}, {}, 0, "== Update check ==\n(the checker cannot keep updtChck.dat in the working folder (not writable, or not a file there): it checks nothing)\n"},
         // A failure says why: the reason follows the folder (its text depends on the language).
         {{"--workdir", file + "/sub"}, {}, 1, "cannot create the working folder " + file.toStdString() + "/sub: "},
         {{"--reply", "file:" + file + "/missing"}, {}, 1, "cannot read the reply file "},
@@ -66,7 +73,8 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE((row.environment + row.arguments).join(' ').toStdString());
-        const StandinRun run = runStandin(row.arguments, row.environment);
+        // A program that hangs fails its row instead of blocking the test.
+        const StandinRun run = runStandin(row.arguments, row.environment, 60000);
         EXPECT_EQ(row.exitCode, run.exitCode) << run.errors;
         const std::string& text = row.exitCode == 1 || row.exitCode == 64 ? run.errors : run.output;
         const std::size_t at = text.find(row.shown);
