@@ -182,7 +182,8 @@ Options (each also as --name=value):
                              file:PATH                         the body read from PATH
   --soak N                 instead of one run, N cycles of initialisation, every query and an
                            update check (the timestamp file removed first), then figures on
-                           answers and memory
+                           answers and memory (memory growth from cycle 100 on: a shorter soak
+                           says "not measured", as does the heap without AddressSanitizer)
   --version                show the version
   --help                   show this text
 Paths are taken from the folder the program is started in, although it works in its working folder.

@@ -55,6 +55,11 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         // An update check section without a check says why.
         {{"--edition", "custom"}, {}, 0, "== Update check ==\n(only the Quelt edition checks for updates)\n"},
         {{"--workdir", fifoFolder}, {}, 0, "== Update check ==\n(the checker cannot keep updtChck.dat in the working folder (not writable, or not a file there): it checks nothing)\n"},
+        // A redirect or a connection closed unanswered and tried again makes two requests for one check.
+        {{"--soak", "3", "--reply", "redirect"}, {}, 0, "\nchecks answered: 3\nrequests received: 6\n"},
+        {{"--soak", "3", "--reply", "closed"}, {}, 0, "\nchecks answered: 3\n"},
+        // Figures a short soak did not measure say so.
+        {{"--soak", "1"}, {}, 0, "\nresident kB at cycle 100: not measured\n"},
         // A failure says why: the reason follows the folder (its text depends on the language).
         {{"--workdir", file + "/sub"}, {}, 1, "cannot create the working folder " + file.toStdString() + "/sub: "},
         {{"--reply", "file:" + file + "/missing"}, {}, 1, "cannot read the reply file "},
