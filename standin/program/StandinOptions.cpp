@@ -63,6 +63,15 @@ bool takeEnvironment(const char* name, bool optionGiven, int& value, std::string
     return false;
 }
 
+// Read by the stand-in host library (only 1 counts there); anything but 0 or 1 is a mistake to report.
+bool checkNullMainWindow(std::string& error) {
+    const char* text = std::getenv("ORV_STANDIN_NULL_MAIN_WINDOW");
+    if (text == nullptr || *text == '\0' || std::strcmp(text, "0") == 0 || std::strcmp(text, "1") == 0)
+        return true;
+    error = std::string("bad value in the environment for ORV_STANDIN_NULL_MAIN_WINDOW (0 or 1): ") + text;
+    return false;
+}
+
 bool takeServerFromEnvironment(StandinOptions& options, std::string& error) {
     const char* text = std::getenv("ORV_UPDATE_SERVER");
     if (options.updateServer.empty() && text != nullptr && *text != '\0') {
@@ -148,7 +157,7 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
     }
     return takeEnvironment("ORV_STANDIN_HOST_VERSION", hostVersionGiven, options.hostVersion, error) &&
            takeEnvironment("ORV_STANDIN_HOST_REVISION", hostRevisionGiven, options.hostRevision, error) &&
-           takeServerFromEnvironment(options, error);
+           checkNullMainWindow(error) && takeServerFromEnvironment(options, error);
 }
 
 std::string standinHelpText(const char* programName) {
@@ -188,8 +197,15 @@ Options (each also as --name=value):
   --help                   show this text
 Paths are taken from the folder the program is started in, although it works in its working folder.
 
+Environment (an option given wins):
+  ORV_STANDIN_HOST_VERSION      host version, as --host-version
+  ORV_STANDIN_HOST_REVISION     host revision, as --host-revision
+  ORV_UPDATE_SERVER             update server, as --update-server
+  ORV_STANDIN_NULL_MAIN_WINDOW  1: the stand-in host library reports no main window (default 0)
+
 Exit status: 0 done, 1 the working folder, a library or the loopback server could not be set up,
-2 the plugin refused to start, 3 a soak cycle's check went unanswered, 64 a bad option.
+2 the plugin refused to start, 3 a soak cycle's check went unanswered, 64 a bad option or a bad
+value in one of the variables above.
 )";
     return text;
 }

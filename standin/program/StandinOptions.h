@@ -33,8 +33,9 @@ std::string absolutePath(const std::string& path);
 
 /// Parses argv ("--name value" or "--name=value"), then takes what the environment holds for the
 /// options not given (ORV_STANDIN_HOST_VERSION, ORV_STANDIN_HOST_REVISION, ORV_UPDATE_SERVER): an
-/// explicit option wins. Paths come out absolute (absolutePath). False with a one-line message in
-/// error when an option or a value is bad.
+/// explicit option wins; checks ORV_STANDIN_NULL_MAIN_WINDOW, which the stand-in host library reads.
+/// Paths come out absolute (absolutePath). False with a one-line message in error when an option or
+/// a value is bad.
 bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::string& error);
 
 /// The text printed for --help.

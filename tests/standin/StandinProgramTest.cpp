@@ -43,6 +43,7 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     } rows[] = {
         // clang-format off
         {{"--help"}, {}, 0, "--edition quelt|custom"},
+        {{"--help"}, {}, 0, "\n  ORV_STANDIN_NULL_MAIN_WINDOW "},
         {{"--version"}, {}, 0, "orv-standin (simExtOrv) " ORV_VERSION_STRING "\n"},
         // What the user set in the environment holds unless an option says otherwise.
         {{}, oldHost, 2, "somewhat old"},
@@ -74,6 +75,7 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         {{"--soak", "0"}, {}, 64, bad},
         {{"--reply", "nope"}, {}, 64, bad},
         {{"--reply", "file:"}, {}, 64, bad},
+        {{}, {"ORV_STANDIN_NULL_MAIN_WINDOW=yes"}, 64, bad},
         // clang-format on
     };
     for (const auto& row : rows) {
