@@ -26,38 +26,13 @@ ctest --test-dir build-test -j2 --output-on-failure --timeout 600
 
 # The same test programs again (the build is not repeated) where users run them: under a
 # comma-decimal locale, made here from the distribution's locale sources into the build folder, and
-# as an unprivileged user (65534) with a temporary folder of its own. ctest writes its log under
-# build-test/Testing, which is handed to that user; everything else it only reads.
+# as an unprivileged user (65534), without opening the folders above the checkout to that user.
 mkdir -p build-test/locales
 localedef -i de_DE -f UTF-8 build-test/locales/de_DE.UTF-8
 LOCPATH="$PWD/build-test/locales" LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 \
     ctest --test-dir build-test -j2 --output-on-failure --timeout 600
 if [ "$(id -u)" -eq 0 ]; then
-    as_unprivileged=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-    # A checkout below a private folder (root's home, say) is out of that user's reach: the folders
-    # above it get the search right for others (only that: nothing in them becomes readable).
-    if ! "${as_unprivileged[@]}" test -r "$PWD/build-test/CTestTestfile.cmake"; then
-        dir=$PWD
-        while :; do
-            if ! "${as_unprivileged[@]}" test -x "$dir"; then
-                echo "Letting other users pass through $dir to reach the build"
-                chmod o+x "$dir"
-            fi
-            [ "$dir" = / ] && break
-            dir=$(dirname "$dir")
-        done
-    fi
-    if ! "${as_unprivileged[@]}" test -r "$PWD/build-test/CTestTestfile.cmake"; then
-        echo "User 65534 cannot read $PWD/build-test: put the project where every user may read it." >&2
-        exit 1
-    fi
-    unprivileged_tmp=$(mktemp -d)
-    trap 'rm -rf "$unprivileged_tmp"' EXIT
-    chown 65534:65534 "$unprivileged_tmp"
-    mkdir -p build-test/Testing
-    chown -R 65534:65534 build-test/Testing
-    "${as_unprivileged[@]}" env TMPDIR="$unprivileged_tmp" HOME="$unprivileged_tmp" \
-        ctest --test-dir build-test -j2 --output-on-failure --timeout 600
+    bash scripts/run-tests-unprivileged.sh -j2 --output-on-failure --timeout 600
 fi
 
 # The plugin as a host loads and unloads it, built with clang as well: whether a library can leave the

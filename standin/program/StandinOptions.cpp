@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -62,6 +63,15 @@ bool takeEnvironment(const char* name, bool optionGiven, int& value, std::string
     return false;
 }
 
+// Read by the stand-in host library (only 1 counts there); anything but 0 or 1 is a mistake to report.
+bool checkNullMainWindow(std::string& error) {
+    const char* text = std::getenv("ORV_STANDIN_NULL_MAIN_WINDOW");
+    if (text == nullptr || *text == '\0' || std::strcmp(text, "0") == 0 || std::strcmp(text, "1") == 0)
+        return true;
+    error = std::string("bad value in the environment for ORV_STANDIN_NULL_MAIN_WINDOW (0 or 1): ") + text;
+    return false;
+}
+
 bool takeServerFromEnvironment(StandinOptions& options, std::string& error) {
     const char* text = std::getenv("ORV_UPDATE_SERVER");
     if (options.updateServer.empty() && text != nullptr && *text != '\0') {
@@ -80,6 +90,14 @@ bool takeServerFromEnvironment(StandinOptions& options, std::string& error) {
 }
 
 } // namespace
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty())
+        return path;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
 
 bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::string& error) {
     bool hostVersionGiven = false;
@@ -117,15 +135,15 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
         else if (option == "--host-revision")
             ok = hostRevisionGiven = parseInt(value.c_str(), options.hostRevision);
         else if (option == "--workdir")
-            ok = !(options.workDir = value).empty();
+            ok = !(options.workDir = absolutePath(value)).empty();
         else if (option == "--plugin")
-            ok = !(options.pluginPath = value).empty();
+            ok = !(options.pluginPath = absolutePath(value)).empty();
         else if (option == "--host-library")
-            ok = !(options.hostLibrary = value).empty();
+            ok = !(options.hostLibrary = absolutePath(value)).empty();
         else if (option == "--update-server")
             ok = isServerAddress(options.updateServer = value);
         else if (option == "--reply")
-            ok = isKnownReply(options.reply = value);
+            ok = isKnownReply(options.reply = replyWithAbsoluteFile(value));
         else if (option == "--soak")
             ok = parseInt(value.c_str(), options.soakCycles) && options.soakCycles > 0;
         else {
@@ -139,7 +157,7 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
     }
     return takeEnvironment("ORV_STANDIN_HOST_VERSION", hostVersionGiven, options.hostVersion, error) &&
            takeEnvironment("ORV_STANDIN_HOST_REVISION", hostRevisionGiven, options.hostRevision, error) &&
-           takeServerFromEnvironment(options, error);
+           checkNullMainWindow(error) && takeServerFromEnvironment(options, error);
 }
 
 std::string standinHelpText(const char* programName) {
@@ -173,12 +191,21 @@ Options (each also as --name=value):
                              file:PATH                         the body read from PATH
   --soak N                 instead of one run, N cycles of initialisation, every query and an
                            update check (the timestamp file removed first), then figures on
-                           answers and memory
+                           answers and memory (memory growth from cycle 100 on: a shorter soak
+                           says "not measured", as does the heap without AddressSanitizer)
   --version                show the version
   --help                   show this text
+Paths are taken from the folder the program is started in, although it works in its working folder.
+
+Environment (an option given wins):
+  ORV_STANDIN_HOST_VERSION      host version, as --host-version
+  ORV_STANDIN_HOST_REVISION     host revision, as --host-revision
+  ORV_UPDATE_SERVER             update server, as --update-server
+  ORV_STANDIN_NULL_MAIN_WINDOW  1: the stand-in host library reports no main window (default 0)
 
 Exit status: 0 done, 1 the working folder, a library or the loopback server could not be set up,
-2 the plugin refused to start, 3 a soak cycle's check went unanswered, 64 a bad option.
+2 the plugin refused to start, 3 a soak cycle's check went unanswered, 64 a bad option or a bad
+value in one of the variables above.
 )";
     return text;
 }

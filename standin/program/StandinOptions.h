@@ -27,9 +27,15 @@ enum StandinExit {
     kExitUsage = 64
 };
 
+/// A path the user gave, taken against the current folder: the program later works in its working
+/// folder, but every path on its command line means what it meant where the user started it.
+std::string absolutePath(const std::string& path);
+
 /// Parses argv ("--name value" or "--name=value"), then takes what the environment holds for the
 /// options not given (ORV_STANDIN_HOST_VERSION, ORV_STANDIN_HOST_REVISION, ORV_UPDATE_SERVER): an
-/// explicit option wins. False with a one-line message in error when an option or a value is bad.
+/// explicit option wins; checks ORV_STANDIN_NULL_MAIN_WINDOW, which the stand-in host library reads.
+/// Paths come out absolute (absolutePath). False with a one-line message in error when an option or
+/// a value is bad.
 bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::string& error);
 
 /// The text printed for --help.

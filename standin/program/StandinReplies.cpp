@@ -1,6 +1,7 @@
 #include "StandinReplies.h"
 
 #include "LoopbackUpdateServer.h"
+#include "StandinOptions.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -42,6 +43,12 @@ bool isKnownReply(const std::string& kind) {
         if (kind == known)
             return true;
     return isFileReply(kind);
+}
+
+std::string replyWithAbsoluteFile(const std::string& kind) {
+    if (!isFileReply(kind))
+        return kind;
+    return kFilePrefix + absolutePath(kind.substr(sizeof(kFilePrefix) - 1));
 }
 
 bool serveReply(const std::string& kind, int hostVersion, int hostRevision,

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <iostream>
+#include <optional>
+#include <string>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -40,33 +42,39 @@ struct SoakFigures {
     int answered = 0;
     int notices = 0;
     std::size_t requests = 0;
-    long residentAtSettled = -1;
-    long residentAtEnd = -1;
-    long heapAtSettled = -1;
-    long heapAtEnd = -1;
+    // Empty where not measured: a soak shorter than kSettledCycle, no /proc, no AddressSanitizer.
+    std::optional<long> residentAtSettled;
+    std::optional<long> residentAtEnd;
+    std::optional<long> heapAtSettled;
+    std::optional<long> heapAtEnd;
 };
 
-// Resident memory in kB, from /proc; -1 where there is none.
-long residentKb() {
+// Resident memory in kB, from /proc; empty where there is none.
+std::optional<long> residentKb() {
     FILE* statm = std::fopen("/proc/self/statm", "r");
     if (statm == nullptr)
-        return -1;
+        return std::nullopt;
     long size = 0;
     long resident = -1;
-    if (std::fscanf(statm, "%ld %ld", &size, &resident) != 2)
-        resident = -1;
+    const bool read = std::fscanf(statm, "%ld %ld", &size, &resident) == 2 && resident >= 0;
     std::fclose(statm);
-    return resident < 0 ? -1 : resident * (sysconf(_SC_PAGESIZE) / 1024);
+    if (!read)
+        return std::nullopt;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// Bytes the program holds allocated (not counting freed blocks the sanitizer keeps back); -1
+// Bytes the program holds allocated (not counting freed blocks the sanitizer keeps back); empty
 // without AddressSanitizer.
-long heapInUse() {
+std::optional<long> heapInUse() {
 #ifdef ORV_STANDIN_ASAN
     return static_cast<long>(__sanitizer_get_current_allocated_bytes());
 #else
-    return -1;
+    return std::nullopt;
 #endif
+}
+
+std::string shown(const std::optional<long>& figure) {
+    return figure ? std::to_string(*figure) : "not measured";
 }
 
 void askEveryQuery(const PluginEntryPoints& plugin) {
@@ -106,10 +114,10 @@ void printFigures(const SoakFigures& figures, qint64 elapsedMs) {
               << "checks answered: " << figures.answered << "\n"
               << "requests received: " << figures.requests << "\n"
               << "notices fetched: " << figures.notices << "\n"
-              << "resident kB at cycle " << kSettledCycle << ": " << figures.residentAtSettled << "\n"
-              << "resident kB at the end: " << figures.residentAtEnd << "\n"
-              << "heap bytes at cycle " << kSettledCycle << ": " << figures.heapAtSettled << "\n"
-              << "heap bytes at the end: " << figures.heapAtEnd << "\n"
+              << "resident kB at cycle " << kSettledCycle << ": " << shown(figures.residentAtSettled) << "\n"
+              << "resident kB at the end: " << shown(figures.residentAtEnd) << "\n"
+              << "heap bytes at cycle " << kSettledCycle << ": " << shown(figures.heapAtSettled) << "\n"
+              << "heap bytes at the end: " << shown(figures.heapAtEnd) << "\n"
               << "milliseconds: " << elapsedMs << "\n"
               << std::flush;
 }
@@ -131,6 +139,5 @@ int runSoak(const PluginEntryPoints& plugin, const StandinOptions& options,
     figures.residentAtEnd = residentKb();
     figures.heapAtEnd = heapInUse();
     printFigures(figures, clock.elapsed());
-    const auto cycles = static_cast<std::size_t>(figures.cycles);
-    return figures.answered == figures.cycles && figures.requests == cycles ? kExitOk : kExitSoakUnanswered;
+    return figures.answered == figures.cycles ? kExitOk : kExitSoakUnanswered;
 }

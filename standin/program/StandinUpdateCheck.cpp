@@ -2,15 +2,14 @@
 
 #include "HostCalls.h"
 #include "StandinReplies.h"
+#include "update/updateTimesFile_p.h"
 
 #include <QDateTime>
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 namespace {
@@ -19,30 +18,32 @@ namespace {
 constexpr int kWaitLimitMs = 3500;
 constexpr float kCheckInterval = 86400.0f;
 
-// The plugin records every finished check in updtChck.dat in the working folder; a check is due
-// (sent or still on its way) while that file is missing or dates its last check over a day back.
-bool isCheckDue() {
-    QFile file("updtChck.dat");
-    if (!file.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != 8)
-        return true;
+/// What the plugin's timestamp file in the working folder says of the update check.
+enum class CheckRecord {
+    Unkept, ///< no file the checker can read (it turns itself off when it cannot keep one)
+    Due,    ///< a check is due, or on its way: its answer is recorded when it arrives
+    Recent  ///< the last check is less than a day old
+};
+
+// Read by the checker's own code, so that the file means here what it means to the plugin.
+CheckRecord checkRecord() {
     float lastCheck = 0.0f;
-    std::memcpy(&lastCheck, bytes.constData(), sizeof(lastCheck));
+    float lastDisplay = 0.0f;
+    if (!orv::readUpdateTimes(orv::kUpdateTimesFileName, lastCheck, lastDisplay))
+        return CheckRecord::Unkept;
     const auto now = static_cast<float>(QDateTime::currentSecsSinceEpoch());
-    return now > lastCheck + kCheckInterval;
+    return now > lastCheck + kCheckInterval ? CheckRecord::Due : CheckRecord::Recent;
 }
 
 } // namespace
 
 bool waitForRecordedCheck() {
-    if (!isCheckDue())
+    if (checkRecord() == CheckRecord::Recent)
         return true;
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
-        if (!isCheckDue())
+        if (checkRecord() == CheckRecord::Recent)
             loop.quit();
     });
     poll.start(1);
@@ -52,7 +53,7 @@ bool waitForRecordedCheck() {
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     limit.start(kWaitLimitMs);
     loop.exec();
-    return !isCheckDue();
+    return checkRecord() == CheckRecord::Recent;
 }
 
 bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server) {
@@ -77,14 +78,20 @@ bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdate
 void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& options,
                       const orvstandin::LoopbackUpdateServer& server) {
     std::cout << "\n== Update check ==" << std::endl;
-    // Only the Quelt edition has a checker.
-    const bool checks = plugin.getIntVal(2) == 1;
-    if (checks && !isCheckDue())
-        std::cout << "(the last check is less than a day old: none is due)" << std::endl;
     plugin.run(4);
     plugin.run(6);
-    if (checks)
-        waitForRecordedCheck();
+    // A request is on its way now, or none was sent (no answer can come before the event loop runs).
+    const CheckRecord record = checkRecord();
+    if (plugin.getIntVal(2) != 1)
+        std::cout << "(only the Quelt edition checks for updates)" << std::endl;
+    else if (record == CheckRecord::Recent)
+        std::cout << "(the last check is less than a day old: none is due)" << std::endl;
+    else if (record == CheckRecord::Unkept)
+        std::cout << "(the checker cannot keep " << orv::kUpdateTimesFileName
+                  << " in the working folder (not writable, or not a file there): it checks nothing)"
+                  << std::endl;
+    else if (!waitForRecordedCheck())
+        std::cout << "(no answer recorded within " << kWaitLimitMs << " ms)" << std::endl;
     std::fflush(stdout);
     std::cout << "\n== Update notice for the host (key 9) ==\n" << takeText(plugin.getStringVal(9)) << "\n";
     std::cout << "key 9 again: \"" << takeText(plugin.getStringVal(9)) << "\"\n";

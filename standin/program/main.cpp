@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -83,7 +82,6 @@ int runHost(const StandinOptions& options) {
         temporary = std::make_unique<QTemporaryDir>();
         workDir = temporary->path();
     }
-    const QString pluginPath = QFileInfo(QString::fromStdString(options.pluginPath)).absoluteFilePath();
     if (!prepareWorkDir(options, workDir.toStdString()))
         return kExitSetupFailed;
     std::cout << "Working folder: " << QDir::currentPath().toStdString() << "\n";
@@ -93,7 +91,7 @@ int runHost(const StandinOptions& options) {
 
     PluginSession session;
     std::string error;
-    if (!session.load((workDir + "/zadodiredi.dylib").toStdString(), pluginPath.toStdString(), error)) {
+    if (!session.load((workDir + "/zadodiredi.dylib").toStdString(), options.pluginPath, error)) {
         std::cerr << "orv-standin: " << error << "\n";
         return kExitSetupFailed;
     }

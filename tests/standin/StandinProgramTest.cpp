@@ -27,6 +27,10 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     ASSERT_TRUE(QFile::copy(QString::fromStdString(orvtest::standinHostPath("full")),
                             readOnly + "/zadodiredi.dylib"));
     ASSERT_EQ(0, chmod(readOnly.toLocal8Bit().constData(), 0555));
+    // A FIFO where the timestamp file belongs: the checker cannot keep its file there.
+    const QString fifoFolder = dir.filePath("fifo");
+    ASSERT_TRUE(QDir().mkpath(fifoFolder));
+    ASSERT_EQ(0, mkfifo((fifoFolder + "/updtChck.dat").toLocal8Bit().constData(), 0644));
     const QStringList oldHost{"ORV_STANDIN_HOST_VERSION=30500"};
     const QStringList server{"ORV_UPDATE_SERVER=http://127.0.0.1:1"};
     // A bad option gets one line and a pointer to --help, not the help itself.
@@ -39,6 +43,7 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     } rows[] = {
         // clang-format off
         {{"--help"}, {}, 0, "--edition quelt|custom"},
+        {{"--help"}, {}, 0, "\n  ORV_STANDIN_NULL_MAIN_WINDOW "},
         {{"--version"}, {}, 0, "orv-standin (simExtOrv) " ORV_VERSION_STRING "\n"},
         // What the user set in the environment holds unless an option says otherwise.
         {{}, oldHost, 2, "somewhat old"},
@@ -48,6 +53,14 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         {{"--reply", "file:" + file}, {}, 0, "Zembrix V4.0.0 rev7\n\nRevisions:\nrev7 from a file"},
         // A folder that cannot be written but already holds the host library serves.
         {{"--workdir", readOnly, "--edition", "custom"}, {}, 0, "Plugin ended.\n"},
+        // An update check section without a check says why.
+        {{"--edition", "custom"}, {}, 0, "== Update check ==\n(only the Quelt edition checks for updates)\n"},
+        {{"--workdir", fifoFolder}, {}, 0, "== Update check ==\n(the checker cannot keep updtChck.dat in the working folder (not writable, or not a file there): it checks nothing)\n"},
+        // A redirect or a connection closed unanswered and tried again makes two requests for one check.
+        {{"--soak", "3", "--reply", "redirect"}, {}, 0, "\nchecks answered: 3\nrequests received: 6\n"},
+        {{"--soak", "3", "--reply", "closed"}, {}, 0, "\nchecks answered: 3\n"},
+        // Figures a short soak did not measure say so.
+        {{"--soak", "1"}, {}, 0, "\nresident kB at cycle 100: not measured\n"},
         // A failure says why: the reason follows the folder (its text depends on the language).
         {{"--workdir", file + "/sub"}, {}, 1, "cannot create the working folder " + file.toStdString() + "/sub: "},
         {{"--reply", "file:" + file + "/missing"}, {}, 1, "cannot read the reply file "},
@@ -62,11 +75,13 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         {{"--soak", "0"}, {}, 64, bad},
         {{"--reply", "nope"}, {}, 64, bad},
         {{"--reply", "file:"}, {}, 64, bad},
+        {{}, {"ORV_STANDIN_NULL_MAIN_WINDOW=yes"}, 64, bad},
         // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE((row.environment + row.arguments).join(' ').toStdString());
-        const StandinRun run = runStandin(row.arguments, row.environment);
+        // A program that hangs fails its row instead of blocking the test.
+        const StandinRun run = runStandin(row.arguments, row.environment, 60000);
         EXPECT_EQ(row.exitCode, run.exitCode) << run.errors;
         const std::string& text = row.exitCode == 1 || row.exitCode == 64 ? run.errors : run.output;
         const std::size_t at = text.find(row.shown);
@@ -79,6 +94,26 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         }
     }
     chmod(readOnly.toLocal8Bit().constData(), 0755);
+}
+
+// Every path on the command line means what it meant in the folder the program was started from,
+// although the program works in its working folder.
+TEST(StandinProgram, PathsAreTakenFromTheStartFolder) {
+    QTemporaryDir start;
+    QFile reply(start.filePath("reply.txt"));
+    ASSERT_TRUE(reply.open(QIODevice::WriteOnly) &&
+                reply.write("last: 40000 rev7\nrev7 from the start folder\n") > 0);
+    reply.close();
+    const QDir here(start.path());
+    const QString host = QString::fromStdString(orvtest::standinHostPath("full"));
+    const StandinRun run = runStandin({"--workdir", "wd", "--reply", "file:reply.txt", "--plugin",
+                                       here.relativeFilePath(ORV_TEST_PLUGIN_PATH), "--host-library",
+                                       here.relativeFilePath(host)},
+                                      {}, 60000, start.path());
+    EXPECT_EQ(0, run.exitCode) << run.errors;
+    const std::string workDir = QDir(start.filePath("wd")).canonicalPath().toStdString();
+    EXPECT_NE(std::string::npos, run.output.find("Working folder: " + workDir + "\n")) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("\n\nRevisions:\nrev7 from the start folder")) << run.output;
 }
 
 // The update check driven like the simulator drives it, against the program's own loopback update

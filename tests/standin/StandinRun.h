@@ -14,10 +14,11 @@ struct StandinRun {
 };
 
 /// Runs the program with the variables of `environment` ("NAME=value") added to the test's own,
-/// from which ORV_UPDATE_SERVER is removed.
+/// from which ORV_UPDATE_SERVER is removed, started in startFolder (empty: the test's own).
 inline StandinRun runStandin(const QStringList& arguments, const QStringList& environment = {},
-                             int timeLimitMs = 120000) {
+                             int timeLimitMs = 120000, const QString& startFolder = {}) {
     QProcess process;
+    process.setWorkingDirectory(startFolder);
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     variables.remove("ORV_UPDATE_SERVER");
     for (const QString& variable : environment)

@@ -20,11 +20,19 @@ constexpr long kHeapGrowthBytes = 32 * 1024;
 constexpr long kResidentGrowthKb = 1024;
 constexpr long kResidentGrowthKbWithSanitizer = 2048;
 
-// The number after "name: " in the figures, or a value no figure has.
+// What figure() gives for a figure that is missing or not measured.
+constexpr long kNoFigure = -999;
+
+// The number after "name: " in the figures.
 long figure(const std::string& output, const std::string& name) {
     const std::string key = "\n" + name + ": ";
     const std::size_t at = output.find(key);
-    return at == std::string::npos ? -999 : std::atol(output.c_str() + at + key.size());
+    if (at == std::string::npos)
+        return kNoFigure;
+    const char* start = output.c_str() + at + key.size();
+    char* end = nullptr;
+    const long value = std::strtol(start, &end, 10);
+    return end == start ? kNoFigure : value;
 }
 
 TEST(StandinSoak, AThousandCyclesAnswerEveryCheckLeakNothingAndStayFlat) {
@@ -43,9 +51,9 @@ TEST(StandinSoak, AThousandCyclesAnswerEveryCheckLeakNothingAndStayFlat) {
 
     const std::string figures = run.output.substr(run.output.rfind("== Soak =="));
     std::printf("%s", figures.c_str());
-    // The heap is measured only under AddressSanitizer; elsewhere both figures are -1.
+    // The heap is measured only under AddressSanitizer; elsewhere both figures are not measured.
     const long heapSettled = figure(run.output, "heap bytes at cycle 100");
-    const bool sanitized = heapSettled >= 0;
+    const bool sanitized = heapSettled != kNoFigure;
     if (sanitized) {
         EXPECT_LE(figure(run.output, "heap bytes at the end") - heapSettled, kHeapGrowthBytes) << figures;
     }
