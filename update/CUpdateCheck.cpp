@@ -5,6 +5,7 @@
 #include "platform/moduleFile_p.h"
 #include "update/finishedReply_p.h"
 #include "update/tlsWarningFilter_p.h"
+#include "update/updateCheckSwitch_p.h"
 #include "update/updateReply_p.h"
 #include "update/updateRequest_p.h"
 #include "update/updateTimesFile_p.h"
@@ -57,6 +58,9 @@ CUpdateCheck::~CUpdateCheck() {
 }
 
 void CUpdateCheck::checkForUpdate() {
+    // Turned off by the user or an administrator: nothing is sent, printed or written.
+    if (orv::isUpdateCheckTurnedOff())
+        return;
     orv::silenceTlsWarnings();
     // The pending request's answer is still to come; a second request would only duplicate it.
     if (_requestPending)
