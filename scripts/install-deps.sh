@@ -16,6 +16,7 @@ test_packages=(
     clang libclang-rt-14-dev
     dpkg-dev file
     locales
+    tinyproxy-bin
 )
 
 groups=("$@")

@@ -91,6 +91,10 @@ void CUpdateCheck::checkForUpdate() {
 void CUpdateCheck::_sendRequest(const std::string& url) {
     _releaseNetworkObjects();
     _requestPending = true;
+    // The manager keeps Qt's proxy lookup, which this library never changes for the process: the
+    // proxy the host set, else the system's configuration for the URL (a loopback server is always
+    // reached directly). Nothing answers its call for proxy credentials, so a proxy that asks for
+    // more than its address holds fails the check like any other failure.
     _manager = new QNetworkAccessManager(this);
     _timer = new QTimer(this);
     // A coarse timer may fire up to 5 % early; the time-out is meant to the millisecond.
