@@ -37,7 +37,7 @@ bool parseEdition(const std::string& text, int& edition) {
 
 bool isValueOption(const std::string& option) {
     for (const char* known : {"--edition", "--host-version", "--host-revision", "--workdir", "--plugin",
-                              "--host-library", "--update-server", "--reply", "--soak"})
+                              "--host-library", "--update-server", "--reply", "--soak", "--update-check"})
         if (option == known)
             return true;
     return false;
@@ -126,6 +126,8 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
             ok = isServerAddress(options.updateServer = value);
         else if (option == "--reply")
             ok = isKnownReply(options.reply = value);
+        else if (option == "--update-check")
+            ok = (options.updateCheck = value) == "on" || value == "off";
         else if (option == "--soak")
             ok = parseInt(value.c_str(), options.soakCycles) && options.soakCycles > 0;
         else {
@@ -171,6 +173,8 @@ Options (each also as --name=value):
                              redirect                          a redirect to the new-version text
                              endless                           a body that never ends
                              file:PATH                         the body read from PATH
+  --update-check on|off    sets ORV_UPDATE_CHECK to off, or clears it (default: as set); the key
+                           simExtOrv.updateCheck in DIR/system/usrset.txt turns the check off too
   --soak N                 instead of one run, N cycles of initialisation, every query and an
                            update check (the timestamp file removed first), then figures on
                            answers and memory

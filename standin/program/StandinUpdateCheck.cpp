@@ -2,6 +2,7 @@
 
 #include "HostCalls.h"
 #include "StandinReplies.h"
+#include "update/updateCheckSwitch_p.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -34,6 +35,24 @@ bool isCheckDue() {
     return now > lastCheck + kCheckInterval;
 }
 
+// The plugin's switch as the plugin reads it from the environment.
+bool isTurnedOff() {
+    const char* value = std::getenv(orv::kUpdateCheckVariable);
+    return value != nullptr && orv::isUpdateCheckOffValue(value);
+}
+
+// Sets the switch as --update-check asks, and says what the plugin will find.
+void setUpdateCheckSwitch(const StandinOptions& options) {
+    if (options.updateCheck == "off")
+        setenv(orv::kUpdateCheckVariable, "off", 1);
+    else if (options.updateCheck == "on")
+        unsetenv(orv::kUpdateCheckVariable);
+    const char* value = std::getenv(orv::kUpdateCheckVariable);
+    std::cout << "Automatic update check: " << (isTurnedOff() ? "off" : "on") << " ("
+              << orv::kUpdateCheckVariable
+              << (value != nullptr ? std::string("=") + value : std::string(" not set")) << ")\n";
+}
+
 } // namespace
 
 bool waitForRecordedCheck() {
@@ -56,6 +75,7 @@ bool waitForRecordedCheck() {
 }
 
 bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server) {
+    setUpdateCheckSwitch(options);
     if (!options.updateServer.empty()) {
         // From --update-server, or ORV_UPDATE_SERVER as the user set it.
         setenv("ORV_UPDATE_SERVER", options.updateServer.c_str(), 1);
@@ -77,8 +97,8 @@ bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdate
 void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& options,
                       const orvstandin::LoopbackUpdateServer& server) {
     std::cout << "\n== Update check ==" << std::endl;
-    // Only the Quelt edition has a checker.
-    const bool checks = plugin.getIntVal(2) == 1;
+    // Only the Quelt edition has a checker, and it does nothing while turned off.
+    const bool checks = !isTurnedOff() && plugin.getIntVal(2) == 1;
     if (checks && !isCheckDue())
         std::cout << "(the last check is less than a day old: none is due)" << std::endl;
     plugin.run(4);
