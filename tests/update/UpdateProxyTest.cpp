@@ -22,7 +22,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 #include <net/if.h>
 #include <sched.h>
@@ -42,18 +41,12 @@ using orvstandin::ServerAnswer;
 const char kServerName[] = "update-server.example";
 // The private network has nothing else listening.
 const quint16 kProxyPort = 8888;
+const char kPath[] = "/lastZembrixVersion.txt";
+constexpr int kCannotIsolate = 77;
 
 /// The proxy's address as a user writes it in a proxy variable, with credentials ("name:password@").
 std::string proxyUrl(const std::string& credentials = "") {
     return "http://" + credentials + "127.0.0.1:" + std::to_string(kProxyPort);
-}
-const char kPath[] = "/lastZembrixVersion.txt";
-constexpr int kCannotIsolate = 77;
-
-bool writeText(const std::string& path, const std::string& text) {
-    const int fd = open(path.c_str(), O_WRONLY);
-    const bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    return fd >= 0 && close(fd) == 0 && written;
 }
 
 // Root makes the namespaces directly; another user inside a user namespace of its own, as its root.
@@ -63,8 +56,9 @@ bool enterPrivateNamespaces() {
     const std::string uid = std::to_string(geteuid());
     const std::string gid = std::to_string(getegid());
     return unshare(CLONE_NEWUSER | CLONE_NEWNET | CLONE_NEWNS) == 0 &&
-           writeText("/proc/self/setgroups", "deny") && writeText("/proc/self/uid_map", "0 " + uid + " 1") &&
-           writeText("/proc/self/gid_map", "0 " + gid + " 1");
+           orvtest::writeFileBytes("/proc/self/setgroups", "deny") &&
+           orvtest::writeFileBytes("/proc/self/uid_map", "0 " + uid + " 1") &&
+           orvtest::writeFileBytes("/proc/self/gid_map", "0 " + gid + " 1");
 }
 
 bool bringLoopbackUp() {
@@ -123,15 +117,10 @@ public:
             waitpid(_pid, nullptr, 0);
         _pid = -1;
     }
-    /// Whether the proxy's log shows a request naming host, plain or CONNECT.
+    /// Whether the proxy's log names host: it was asked for it, plainly or with CONNECT.
     bool sawRequestFor(const char* host) const {
         QFile log(QString::fromStdString(_log));
-        if (!log.open(QIODevice::ReadOnly))
-            return false;
-        for (const QByteArray& line : log.readAll().split('\n'))
-            if (line.contains("Request (") && line.contains(host))
-                return true;
-        return false;
+        return log.open(QIODevice::ReadOnly) && log.readAll().contains(host);
     }
 
 private:
