@@ -17,6 +17,7 @@ test_packages=(
     dpkg-dev file
     locales
     acl attr
+    tinyproxy-bin
 )
 
 groups=("$@")

@@ -3,13 +3,22 @@
 #include "platform/moduleFile_p.h"
 #include "settings/CConfReaderAndWriter.h"
 
+#include <sys/stat.h>
+
 namespace {
+
+// Opening a FIFO for reading would wait for a writer, so only a regular file (or a link to one) is read.
+bool isRegularFile(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 /// Reads the user-settings file into a fresh reader and asks it with `get`.
 template <typename T, typename Getter> bool lookUp(const char* key, T& value, Getter get) {
     const std::string path = orv::moduleFilePath("system/usrset.txt");
     CConfReaderAndWriter settings;
-    return !path.empty() && settings.readConfiguration(path.c_str()) && (settings.*get)(key, value);
+    return !path.empty() && isRegularFile(path) && settings.readConfiguration(path.c_str()) &&
+           (settings.*get)(key, value);
 }
 
 } // namespace

@@ -7,7 +7,8 @@
 /// Reads single values straight from the user-settings file "system/usrset.txt" below the module
 /// path, parsing the whole file anew for each lookup. Every lookup returns true and sets `value`
 /// only when the file was read and the key holds a value of the asked type; otherwise `value`
-/// keeps what the caller put there.
+/// keeps what the caller put there. Anything but a regular file in its place (a FIFO, a device) is
+/// not read.
 class ORV_EXPORT CSimpleUserSettings {
 public:
     CSimpleUserSettings();

@@ -5,6 +5,7 @@
 #include "platform/moduleFile_p.h"
 #include "update/finishedReply_p.h"
 #include "update/tlsWarningFilter_p.h"
+#include "update/updateCheckSwitch_p.h"
 #include "update/updateReply_p.h"
 #include "update/updateRequest_p.h"
 #include "update/updateTimesFile_p.h"
@@ -57,6 +58,9 @@ CUpdateCheck::~CUpdateCheck() {
 }
 
 void CUpdateCheck::checkForUpdate() {
+    // Turned off by the user or an administrator: nothing is sent, printed or written.
+    if (orv::isUpdateCheckTurnedOff())
+        return;
     orv::silenceTlsWarnings();
     // The pending request's answer is still to come; a second request would only duplicate it.
     if (_requestPending)
@@ -87,6 +91,10 @@ void CUpdateCheck::checkForUpdate() {
 void CUpdateCheck::_sendRequest(const std::string& url) {
     _releaseNetworkObjects();
     _requestPending = true;
+    // The manager keeps Qt's proxy lookup, which this library never changes for the process: the
+    // proxy the host set, else the system's configuration for the URL (a loopback server is always
+    // reached directly). Nothing answers its call for proxy credentials, so a proxy that asks for
+    // more than its address holds fails the check like any other failure.
     _manager = new QNetworkAccessManager(this);
     _timer = new QTimer(this);
     // A coarse timer may fire up to 5 % early; the time-out is meant to the millisecond.

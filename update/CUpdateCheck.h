@@ -25,7 +25,8 @@ public:
     ~CUpdateCheck() override;
 
     /// Sends the request when a day has passed since the last check and none is pending; returns at
-    /// once, the answer arrives through replyFinished.
+    /// once, the answer arrives through replyFinished. Does nothing at all while the user or an
+    /// administrator has turned automatic checks off.
     void checkForUpdate();
     /// The kept notice, handed out once: later calls return an empty text until a new one is kept.
     std::string getUpdateStringToDisplay();

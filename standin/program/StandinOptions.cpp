@@ -38,7 +38,7 @@ bool parseEdition(const std::string& text, int& edition) {
 
 bool isValueOption(const std::string& option) {
     for (const char* known : {"--edition", "--host-version", "--host-revision", "--workdir", "--plugin",
-                              "--host-library", "--update-server", "--reply", "--soak"})
+                              "--host-library", "--update-server", "--reply", "--soak", "--update-check"})
         if (option == known)
             return true;
     return false;
@@ -144,6 +144,8 @@ bool parseStandinOptions(int argc, char** argv, StandinOptions& options, std::st
             ok = isServerAddress(options.updateServer = value);
         else if (option == "--reply")
             ok = isKnownReply(options.reply = replyWithAbsoluteFile(value));
+        else if (option == "--update-check")
+            ok = (options.updateCheck = value) == "on" || value == "off";
         else if (option == "--soak")
             ok = parseInt(value.c_str(), options.soakCycles) && options.soakCycles > 0;
         else {
@@ -189,6 +191,8 @@ Options (each also as --name=value):
                              redirect                          a redirect to the new-version text
                              endless                           a body that never ends
                              file:PATH                         the body read from PATH
+  --update-check on|off    sets ORV_UPDATE_CHECK to off, or clears it (default: as set); the key
+                           simExtOrv.updateCheck in DIR/system/usrset.txt turns the check off too
   --soak N                 instead of one run, N cycles of initialisation, every query and an
                            update check (the timestamp file removed first), then figures on
                            answers and memory (memory growth from cycle 100 on: a shorter soak
@@ -202,6 +206,7 @@ Environment (an option given wins):
   ORV_STANDIN_HOST_REVISION     host revision, as --host-revision
   ORV_UPDATE_SERVER             update server, as --update-server
   ORV_STANDIN_NULL_MAIN_WINDOW  1: the stand-in host library reports no main window (default 0)
+  ORV_UPDATE_CHECK              read by the plugin: false, off, no or 0 turns its check off
 
 Exit status: 0 done, 1 the working folder, a library or the loopback server could not be set up,
 2 the plugin refused to start, 3 a soak cycle's check went unanswered, 64 a bad option or a bad

@@ -14,6 +14,7 @@ struct StandinOptions {
     std::string updateServer;          ///< empty: the program's own loopback update server
     std::string reply = "new-version"; ///< what the loopback update server answers
     int soakCycles = 0;                ///< with more than 0, the long run of StandinSoak.h
+    std::string updateCheck;           ///< "on" or "off" (the switch's variable); empty: as set
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -2,6 +2,7 @@
 
 #include "HostCalls.h"
 #include "StandinReplies.h"
+#include "update/updateCheckSwitch_p.h"
 #include "update/updateTimesFile_p.h"
 
 #include <QDateTime>
@@ -35,6 +36,24 @@ CheckRecord checkRecord() {
     return now > lastCheck + kCheckInterval ? CheckRecord::Due : CheckRecord::Recent;
 }
 
+// The plugin's switch as the plugin reads it from the environment.
+bool isTurnedOff() {
+    const char* value = std::getenv(orv::kUpdateCheckVariable);
+    return value != nullptr && orv::isUpdateCheckOffValue(value);
+}
+
+// Sets the switch as --update-check asks, and says what the plugin will find.
+void setUpdateCheckSwitch(const StandinOptions& options) {
+    if (options.updateCheck == "off")
+        setenv(orv::kUpdateCheckVariable, "off", 1);
+    else if (options.updateCheck == "on")
+        unsetenv(orv::kUpdateCheckVariable);
+    const char* value = std::getenv(orv::kUpdateCheckVariable);
+    std::cout << "Automatic update check: " << (isTurnedOff() ? "off" : "on") << " ("
+              << orv::kUpdateCheckVariable
+              << (value != nullptr ? std::string("=") + value : std::string(" not set")) << ")\n";
+}
+
 } // namespace
 
 bool waitForRecordedCheck() {
@@ -57,6 +76,7 @@ bool waitForRecordedCheck() {
 }
 
 bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server) {
+    setUpdateCheckSwitch(options);
     if (!options.updateServer.empty()) {
         // From --update-server, or ORV_UPDATE_SERVER as the user set it.
         setenv("ORV_UPDATE_SERVER", options.updateServer.c_str(), 1);
@@ -84,6 +104,8 @@ void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& opt
     const CheckRecord record = checkRecord();
     if (plugin.getIntVal(2) != 1)
         std::cout << "(only the Quelt edition checks for updates)" << std::endl;
+    else if (isTurnedOff())
+        std::cout << "(the automatic update check is turned off: nothing is sent)" << std::endl;
     else if (record == CheckRecord::Recent)
         std::cout << "(the last check is less than a day old: none is due)" << std::endl;
     else if (record == CheckRecord::Unkept)

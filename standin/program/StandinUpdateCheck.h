@@ -6,8 +6,9 @@
 #include "PluginSession.h"
 #include "StandinOptions.h"
 
-/// Points the plugin at the named update server, or starts the loopback server with the chosen
-/// reply; false with a message on standard error when that fails.
+/// Sets the update check's switch as --update-check asks and reports it; points the plugin at the
+/// named update server, or starts the loopback server with the chosen reply; false with a message on
+/// standard error when that fails.
 bool startUpdateServer(const StandinOptions& options, orvstandin::LoopbackUpdateServer& server);
 
 /// Runs the event loop until the plugin has recorded a check in the working folder's timestamp file

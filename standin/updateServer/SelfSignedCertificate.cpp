@@ -1,6 +1,7 @@
 #include "SelfSignedCertificate.h"
 
 #include <QFile>
+#include <QHostAddress>
 #include <QProcess>
 
 namespace orvstandin {
@@ -17,15 +18,16 @@ bool readFile(const QString& path, QByteArray& content) {
 
 } // namespace
 
-bool SelfSignedCertificate::generate(const QString& folder, SelfSignedCertificate& result,
-                                     std::string& error) {
+bool SelfSignedCertificate::generate(const QString& folder, SelfSignedCertificate& result, std::string& error,
+                                     const QString& host) {
     const QString keyPath = folder + "/key.pem";
     const QString certificatePath = folder + "/cert.pem";
+    const QString altName = (QHostAddress(host).isNull() ? "DNS:" : "IP:") + host;
     QProcess openssl;
     openssl.setProcessChannelMode(QProcess::MergedChannels);
     openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                              "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-                              "subjectAltName=IP:127.0.0.1", "-keyout", keyPath, "-out", certificatePath});
+                              "-nodes", "-days", "2", "-subj", "/CN=" + host, "-addext",
+                              "subjectAltName=" + altName, "-keyout", keyPath, "-out", certificatePath});
     if (!openssl.waitForStarted(10000)) {
         error = "cannot run openssl: " + openssl.errorString().toStdString();
         return false;

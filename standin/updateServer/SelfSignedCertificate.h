@@ -9,11 +9,13 @@
 
 namespace orvstandin {
 
-/// A self-signed certificate for 127.0.0.1 and its private key; nobody trusts it.
+/// A self-signed certificate for one host (127.0.0.1 unless named) and its private key; nobody trusts it.
 class SelfSignedCertificate {
 public:
-    /// Generates the pair into folder (key.pem, cert.pem) and loads it; false with a message in error.
-    static bool generate(const QString& folder, SelfSignedCertificate& result, std::string& error);
+    /// Generates the pair for host, an address or a name, into folder (key.pem, cert.pem) and loads it;
+    /// false with a message in error.
+    static bool generate(const QString& folder, SelfSignedCertificate& result, std::string& error,
+                         const QString& host = "127.0.0.1");
 
     const QSslCertificate& certificate() const { return _certificate; }
     const QSslKey& key() const { return _key; }

@@ -51,6 +51,9 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         {{"--host-version=40000", "--edition=custom"}, oldHost, 0, "== About Zembrix ==\nZembrix custom compilation, Version 4.0.0"},
         {{"--edition", "custom"}, server, 0, "Update server: http://127.0.0.1:1\n"},
         {{"--reply", "file:" + file}, {}, 0, "Zembrix V4.0.0 rev7\n\nRevisions:\nrev7 from a file"},
+        {{"--update-check", "off"}, {}, 0, "Automatic update check: off (ORV_UPDATE_CHECK=off)\n"},
+        {{"--update-check=on"}, {"ORV_UPDATE_CHECK=No"}, 0, "Automatic update check: on (ORV_UPDATE_CHECK not set)\n"},
+        {{}, {"ORV_UPDATE_CHECK=No"}, 0, "The loopback update server received 0 request(s)\n"},
         // A folder that cannot be written but already holds the host library serves.
         {{"--workdir", readOnly, "--edition", "custom"}, {}, 0, "Plugin ended.\n"},
         // An update check section without a check says why.
@@ -74,6 +77,7 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
         {{"--soak", "2"}, server, 64, bad},
         {{"--soak", "0"}, {}, 64, bad},
         {{"--reply", "nope"}, {}, 64, bad},
+        {{"--update-check", "no"}, {}, 64, bad},
         {{"--reply", "file:"}, {}, 64, bad},
         {{}, {"ORV_STANDIN_NULL_MAIN_WINDOW=yes"}, 64, bad},
         // clang-format on

@@ -63,6 +63,11 @@ std::function<void()> timesAgo(float checkAgo, float displayAgo) {
     };
 }
 
+void turnOffInSettings() {
+    mkdir("system", 0755);
+    orvtest::writeFileBytes("system/usrset.txt", "simExtOrv.updateCheck = false\r\n");
+}
+
 /// Expects the reported timestamp file ("file") to hold the times checkAgo and displayAgo seconds
 /// before now, each within 300 s (times are stored to 128 s, and a run may be slow).
 void expectTimesAgo(const orvtest::ScenarioResult& result, float checkAgo, float displayAgo) {
@@ -109,6 +114,11 @@ const struct Row {
     // A file that cannot be written back disables the checker for its life.
     {"a folder in the timestamp file's place", kBugFixAnswer, "", 0, kPlain, kAny,
      [] { mkdir("updtChck.dat", 0755); }, NAN, NAN},
+    // Turned off, the check leaves the timestamp file as it was, or absent.
+    {"turned off by the user's key", kBugFixAnswer, "", 0, kPlain, kAny,
+     [] { timesAgo(2 * kDay, 8 * kDay)(); turnOffInSettings(); }, 2 * kDay, 8 * kDay},
+    {"turned off by the administrator's variable", kBugFixAnswer, "", 0, kPlain, kAny,
+     [] { setenv("ORV_UPDATE_CHECK", "off", 1); }, NAN, NAN},
     // Without blocking: the child is killed at its time limit otherwise.
     {"a FIFO in the timestamp file's place", kBugFixAnswer, "", 0, kPlain, kAny,
      [] { mkfifo("updtChck.dat", 0644); }, NAN, NAN},
