@@ -490,8 +490,9 @@ TEST(CTTUtilBase64, DecodingStopsAtThePadOrTheFirstForeignCharacter) {
 }
 
 TEST(CTTUtilUnique, ReadableStringsShowEveryByteValueInUpperHex) {
+    // The byte 0xFF comes about once in 2,550 draws: 2,000 strings missed it in about 1 run of 500.
     std::set<std::string> pairs;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 20000; ++i) {
         const std::string s = CTTUtil::generateUniqueReadableString();
         ASSERT_TRUE(s.size() == 16 && s.find_first_not_of("0123456789ABCDEF") == std::string::npos) << s;
         for (std::size_t k = 0; k < 16; k += 2)
