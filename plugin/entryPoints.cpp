@@ -2,6 +2,7 @@
 #include "plugin/orvPlugin.h"
 #include "plugin/updateCommands_p.h"
 #include "simLib/simLib.h"
+#include "update/tlsWarningFilter_p.h"
 
 #include <QCoreApplication>
 
@@ -31,15 +32,16 @@ unsigned char refuse(const char* message) {
 
 // A host may unload the plugin without calling simEnd: the library then ends the session itself, so
 // that no checker (with its timer and reply) and no reference to the host library outlives its code.
-// Once the host's application object is gone, the process is ending: Qt can then no longer take a
-// pending request apart cleanly, and with no event loop left nothing can reach the checker, so only
-// the host library is released.
+// Without an application object (the host has none yet, or it is exiting and its object is gone) Qt
+// cannot take a pending request apart cleanly: the checker is only cut off from Qt.
 struct SessionEnder {
     ~SessionEnder() {
-        if (QCoreApplication::instance() != nullptr)
+        if (QCoreApplication::instance() != nullptr) {
             simEnd();
-        else
-            releaseHostLibrary();
+            return;
+        }
+        orv::abandonUpdateCheck();
+        releaseHostLibrary();
     }
 } sessionEnder;
 
@@ -82,5 +84,6 @@ extern "C" void simEnd() {
     // The host's session ends here, while its event loop still runs: a checker still alive goes as
     // command 5 would take it, with nothing of it left scheduled in the host's Qt.
     orv::destroyUpdateCheck();
+    orv::endTlsSilencing();
     releaseHostLibrary();
 }

@@ -4,6 +4,9 @@
 #include "plugin/orvPlugin.h"
 #include "update/CUpdateCheck.h"
 
+#include <QNetworkReply>
+#include <QTimer>
+
 namespace orv {
 
 void createUpdateCheck() {
@@ -17,6 +20,19 @@ void createUpdateCheck() {
 void destroyUpdateCheck() {
     delete updateCheck;
     updateCheck = nullptr;
+}
+
+void abandonUpdateCheck() {
+    if (updateCheck == nullptr)
+        return;
+    // Cut off from everything that could call into this library: no connection to the checker is
+    // left, its timer stands still and its request is aborted (which the checker no longer hears).
+    for (QObject* child : updateCheck->findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, updateCheck, nullptr);
+    for (QTimer* timer : updateCheck->findChildren<QTimer*>())
+        timer->stop();
+    for (QNetworkReply* reply : updateCheck->findChildren<QNetworkReply*>())
+        reply->abort();
 }
 
 void runUpdateCheck() {

@@ -9,6 +9,9 @@ namespace orv {
 void createUpdateCheck();
 /// Command 5: destroys the update checker, which records a pending check.
 void destroyUpdateCheck();
+/// For an unload without an application object, when Qt cannot take the checker apart: leaves it
+/// in place, unreachable by any signal, timer or event of Qt.
+void abandonUpdateCheck();
 /// Command 6: lets the update checker check when a check is due.
 void runUpdateCheck();
 /// Key 9: the kept update notice, handed out once; empty without a checker.

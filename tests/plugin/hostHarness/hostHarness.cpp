@@ -3,10 +3,15 @@
 // loads it again, and then goes on using its own Qt (a network request with queued signals, the
 // event loop past the check's time-out). It checks what it sees itself: the only "host:" lines it
 // prints are checks that failed, and then it exits with 1.
-// Usage: hostHarness <plugin> answered|pending|unended|exits   (run in a folder holding zadodiredi.dylib)
+// Usage: hostHarness <plugin> <scenario>   (run in a folder holding zadodiredi.dylib)
 // answered: the server answers at once; pending: it stays silent, so the check is still pending at
 // the end; unended: silent too, and the host unloads the plugin without calling simEnd; exits: the
-// host ends its application and exits in the middle of the first session, the plugin still loaded.
+// host ends its application and exits in the middle of the first session, the plugin still loaded;
+// filtered: as pending, with a category filter of the host's own installed before the plugin's;
+// chained: one session, the host installing its filter over the plugin's during it; copies: two
+// copies of the plugin in one session each, ended and unloaded in load order; appless: the session
+// runs before the host has an application object and ends without simEnd, the application and its
+// event loop come later.
 #include "LoopbackUpdateServer.h"
 #include "common/WaitUntil.h"
 
@@ -17,10 +22,14 @@
 #include <QNetworkReply>
 #include <QVariant>
 
+#include <arpa/inet.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 
 namespace {
 
@@ -57,19 +66,45 @@ void expect(bool holds, int round, const char* what) {
     }
 }
 
-// The host's logging rules as it set them, with the TLS warnings on or silenced.
-bool hostLogging(bool tlsWarnings) {
-    return hostOwn().isDebugEnabled() && !hostQuiet().isWarningEnabled() &&
-           tlsCategory().isWarningEnabled() == tlsWarnings;
+// The host's own category filter, as Qt's documentation shows one: it handles its own category and
+// passes every other one on to the filter installed before it.
+QLoggingCategory::CategoryFilter hostPreviousFilter = nullptr;
+bool hostFilterInstalled = false;
+
+void hostFilter(QLoggingCategory* category) {
+    if (std::strcmp(category->categoryName(), "host.filtered") == 0)
+        category->setEnabled(QtWarningMsg, false);
+    else if (hostPreviousFilter != nullptr) // null while Qt installs this filter
+        hostPreviousFilter(category);
 }
 
-// One session as the simulator runs it; `starts` simStart calls, then an update check.
-bool runSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
-                bool waitForAnswer, bool end, bool unload = true) {
+void installHostFilter() {
+    hostPreviousFilter = QLoggingCategory::installFilter(hostFilter);
+    hostFilterInstalled = true;
+}
+
+bool follows(const QLoggingCategory& own, const QLoggingCategory& quiet, const QLoggingCategory& tls,
+             bool tlsWarnings) {
+    return own.isDebugEnabled() && !quiet.isWarningEnabled() && tls.isWarningEnabled() == tlsWarnings;
+}
+
+// The host's logging rules and filter as it set them, with the TLS warnings on or silenced: for the
+// categories made before and for ones made now (a filter that no longer applied the one before it
+// would show only on new ones).
+bool hostLogging(bool tlsWarnings) {
+    const QLoggingCategory own("host.own", QtInfoMsg);
+    const QLoggingCategory quiet("host.quiet");
+    const QLoggingCategory tls("qt.network.ssl");
+    const QLoggingCategory filtered("host.filtered");
+    return follows(hostOwn(), hostQuiet(), tlsCategory(), tlsWarnings) &&
+           follows(own, quiet, tls, tlsWarnings) && filtered.isWarningEnabled() != hostFilterInstalled;
+}
+
+// Loads the plugin, checks it is in its first state, calls simStart `starts` times and orvPlugin_init.
+void* loadAndStart(const char* path, int round, int starts) {
     void* const plugin = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (plugin == nullptr)
-        return false;
-    const auto run = symbol<void (*)(int)>(plugin, "orvPlugin_run");
+        return nullptr;
     void** const slot = symbol<void**>(plugin, "simGetIntegerParameter");
     // The host's rules, set only now: Qt's logging registry is then made after the plugin was loaded,
     // and is destroyed before the plugin's own globals when the process exits.
@@ -92,22 +127,46 @@ bool runSession(const char* path, int round, int starts, const orvstandin::Loopb
                           const char*, const char*);
     symbol<Init>(plugin, "orvPlugin_init")(false, 1, 40000, 1, "4.0.0", "(rev 1)", "23", "GCC", "Jan 10 2020",
                                            qVersion());
+    return plugin;
+}
+
+// One session as the simulator runs it, up to its update check, which sends `requests` requests.
+// With `othersSilence`, another copy of the plugin silences the TLS warnings already.
+void* startSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
+                   std::size_t requests, bool waitForAnswer, bool othersSilence = false) {
+    void* const plugin = loadAndStart(path, round, starts);
+    if (plugin == nullptr)
+        return nullptr;
+    const auto run = symbol<void (*)(int)>(plugin, "orvPlugin_run");
     run(4);
-    expect(hostLogging(true), round, "the host's logging changed before the check");
+    expect(hostLogging(!othersSilence), round, "the host's logging changed before the check");
     run(6);
-    expect(hostLogging(false), round, "TLS warnings not silenced during the check");
-    const std::size_t requests = server.requests().size();
-    orvtest::waitUntil([&] { return server.requests().size() > requests; }, 3000);
+    expect(hostLogging(false), round, "during the check: TLS warnings on, or the host's rules not applied");
+    const std::size_t before = server.requests().size();
+    orvtest::waitUntil([&] { return server.requests().size() >= before + requests; }, 3000);
     if (waitForAnswer)
         orvtest::waitUntil(checkRecorded, 5000);
-    // The second session finds the first one's check recorded and sends nothing.
-    expect(server.requests().size() - requests == (round == 1 ? 1u : 0u), round, "wrong number of requests");
+    expect(server.requests().size() - before == requests, round, "wrong number of requests");
+    return plugin;
+}
+
+// Ends the session unless the host skips simEnd, and unloads the plugin; a plugin whose filter has
+// another one over it stays mapped.
+void unloadSession(void* plugin, const char* path, int round, bool end, bool staysMapped) {
     if (end)
         symbol<void (*)()>(plugin, "simEnd")();
-    if (!unload)
-        return true;
     dlclose(plugin);
-    expect(!isLoaded(path), round, "the plugin stays loaded");
+    expect(isLoaded(path) == staysMapped, round,
+           staysMapped ? "the plugin was unmapped" : "the plugin stays loaded");
+}
+
+// One whole session; the second one finds the first one's check recorded and sends nothing.
+bool runSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
+                bool waitForAnswer, bool end) {
+    void* const plugin = startSession(path, round, starts, server, round == 1 ? 1 : 0, waitForAnswer);
+    if (plugin == nullptr)
+        return false;
+    unloadSession(plugin, path, round, end, false);
     expect(hostLogging(true), round, "the host's logging not restored after unloading");
     return true;
 }
@@ -134,12 +193,94 @@ void hostRequest(const QString& base) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+// A filter installed over the plugin's during its session, the host's own or a second copy's, then
+// the session ended and the plugin unloaded: the plugin stays mapped, as that filter calls it. The
+// second copy, whose filter is the top one, leaves in full.
+bool runCoveredSession(const char* path, bool copies, const orvstandin::LoopbackUpdateServer& server) {
+    void* const plugin = startSession(path, 1, 1, server, 1, false);
+    if (plugin == nullptr)
+        return false;
+    const char copyPath[] = "./orvCopy.so";
+    void* copy = nullptr;
+    if (copies) {
+        if (!QFile::copy(path, copyPath) ||
+            (copy = startSession(copyPath, 1, 1, server, 1, false, true)) == nullptr)
+            return false;
+    } else {
+        installHostFilter();
+    }
+    unloadSession(plugin, path, 1, true, true);
+    expect(hostLogging(!copies), 1, "the host's logging wrong after unloading the covered plugin");
+    if (copies) {
+        unloadSession(copy, copyPath, 1, true, false);
+        expect(hostLogging(true), 1, "the host's logging not restored after unloading");
+    }
+    return true;
+}
+
+// The host goes on with its own Qt, the plugin unloaded, and unloads its host library, which leaves
+// unless a plugin that stays mapped may still refer to it (it does in a clang build).
+int hostGoesOn(void* host, const QString& serverBase, bool pluginMapped = false) {
+    hostRequest(serverBase);
+    dlclose(host);
+    expect(pluginMapped || !isLoaded("./zadodiredi.dylib"), 2, "the host library stays loaded");
+    return failures == 0 ? 0 : 1;
+}
+
+// A port of 127.0.0.1 that refuses connections: bound but not listening, so no other program takes it
+// while the socket stays open. 0 when none is free.
+quint16 refusingPort() {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    if (socket < 0 || bind(socket, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+// The session while the host has no application object, its update check sent to a port that
+// refuses it, the plugin unloaded without simEnd; then a new application and its event loop, which
+// start the request and see it fail. An earlier application object set up Qt's network layer, whose
+// own thread only runs with one.
+int runApplessHost(int argc, char** argv, const char* path) {
+    {
+        QCoreApplication earlier(argc, argv);
+        const QNetworkAccessManager manager;
+        orvtest::processEventsFor(200);
+    }
+    const quint16 port = refusingPort();
+    if (port == 0)
+        return 65;
+    setenv("ORV_UPDATE_SERVER", ("http://127.0.0.1:" + std::to_string(port)).c_str(), 1);
+    void* const host = dlopen("./zadodiredi.dylib", RTLD_NOW | RTLD_GLOBAL);
+    void* const plugin = host != nullptr ? loadAndStart(path, 1, 1) : nullptr;
+    if (plugin == nullptr)
+        return 66;
+    symbol<void (*)(int)>(plugin, "orvPlugin_run")(4);
+    symbol<void (*)(int)>(plugin, "orvPlugin_run")(6);
+    unloadSession(plugin, path, 1, false, false);
+    expect(hostLogging(true), 1, "the host's logging not restored after unloading");
+
     QCoreApplication app(argc, argv);
+    orvstandin::LoopbackUpdateServer server;
+    std::string error;
+    if (!server.listen(error))
+        return 65;
+    server.setAnswer("/host.txt", orvstandin::ServerAnswer::withBody("host data"));
+    return hostGoesOn(host, server.baseUrl());
+}
+
+int main(int argc, char** argv) {
     if (argc != 3)
         return 64;
     const char* const pluginPath = argv[1];
     const std::string scenario = argv[2];
+    if (scenario == "appless")
+        return runApplessHost(argc, argv, pluginPath);
+    QCoreApplication app(argc, argv);
     const bool answered = scenario == "answered";
     const bool end = scenario != "unended" && scenario != "exits";
 
@@ -157,13 +298,16 @@ int main(int argc, char** argv) {
     if (host == nullptr)
         return 66;
     if (scenario == "exits")
-        return runSession(pluginPath, 1, 1, server, false, false, false) && failures == 0 ? 0 : 67;
+        return startSession(pluginPath, 1, 1, server, 1, false) != nullptr && failures == 0 ? 0 : 67;
+    if (scenario == "chained" || scenario == "copies")
+        return runCoveredSession(pluginPath, scenario == "copies", server)
+                   ? hostGoesOn(host, server.baseUrl(), true)
+                   : 67;
+    if (scenario == "filtered")
+        installHostFilter();
     // The second session starts twice.
     if (!runSession(pluginPath, 1, 1, server, answered, end) ||
         !runSession(pluginPath, 2, 2, server, answered, end))
         return 67;
-    hostRequest(server.baseUrl());
-    dlclose(host);
-    expect(!isLoaded("./zadodiredi.dylib"), 2, "the host library stays loaded");
-    return failures == 0 ? 0 : 1;
+    return hostGoesOn(host, server.baseUrl());
 }
