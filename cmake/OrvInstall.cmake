@@ -64,6 +64,7 @@ endforeach()
 # (architecture, installed size, the dependencies on other libraries).
 set(ORV_MAINTAINER "simExtOrv developers <dev@orv-maker.example>")
 get_target_property(ORV_SOVERSION simExtOrv SOVERSION)
+file(REMOVE_RECURSE ${PROJECT_BINARY_DIR}/debian) # no control file outlives its template
 foreach(component runtime development)
     file(GLOB templates ${PROJECT_SOURCE_DIR}/cmake/debian/${component}.*)
     foreach(template IN LISTS templates)

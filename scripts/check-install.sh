@@ -26,7 +26,10 @@ cmake --install "$out" --prefix "$stage" >/dev/null
 lib=$(ls "$stage"/lib/*/libsimExtOrv.so.1.* 2>/dev/null | head -n 1)
 [ -n "$lib" ] || fail "no versioned library in the multiarch folder"
 libdir=$(dirname "$lib")
-objdump -p "$lib" | grep -q 'SONAME *libsimExtOrv.so.1$' || fail "the library has no SONAME libsimExtOrv.so.1"
+# (Outputs are read whole before a match is looked for: grep -q ends a pipe early, and pipefail then
+# fails it.)
+soname=$(objdump -p "$lib" | sed -n 's/^ *SONAME *//p')
+[ "$soname" = libsimExtOrv.so.1 ] || fail "the library has no SONAME libsimExtOrv.so.1"
 for header in plugin/orvPlugin.h orvExport.h orvVersion.h; do
     [ -f "$stage/include/simExtOrv/$header" ] || fail "public header $header missing"
 done
@@ -83,7 +86,8 @@ printf '#include "util/tt.h"\nstatic_assert(__cplusplus > 201703L, "the standard
 # A caller built with the compiler's defaults holds copies of the globals it reads.
 read -r -a include_flags <<<"$(pkg-config --cflags-only-I simExtOrv)"
 c++ -std=c++17 -o "$out/frameGlobals" tests/consumer/frameGlobals.cpp "${include_flags[@]}" -L"$libdir" -lsimExtOrv
-readelf -r "$out/frameGlobals" | grep -q 'R_X86_64_COPY.*simFlavor' ||
+relocations=$(readelf -r "$out/frameGlobals")
+grep -q 'R_X86_64_COPY.*simFlavor' <<<"$relocations" ||
     echo "check-install: note: the default build made no copy of simFlavor; the globals check is weaker"
 LD_LIBRARY_PATH="$libdir" "$out/frameGlobals" || fail "a caller built with default flags reads stale globals"
 
