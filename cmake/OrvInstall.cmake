@@ -1,5 +1,5 @@
 # Installs the library and sets up its Debian packages; included only when the project is built on
-# its own, so a parent project that adds it as a subdirectory keeps its own install rules and CPack.
+# its own, so a parent project that adds it as a subdirectory keeps its own install rules.
 # Two components, packaged as Debian does:
 #  - runtime: the versioned shared library and its documents (package libsimextorv<major>);
 #  - development: the public headers (every header of the source folders but the private *_p.h
