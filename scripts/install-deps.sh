@@ -4,7 +4,7 @@
 #   build    what building the library and orv-standin needs: compiler, CMake, Qt, Boost, OpenSSL
 #   package  what building the Debian packages adds to that
 #   test     what the tests, benchmarks, fuzzers and the package check (lintian) add to both
-# Without an argument, both. Tested on Debian 12 (bookworm).
+# Without an argument, all three. Tested on Debian 12 (bookworm).
 set -euo pipefail
 
 build_packages=(
@@ -14,9 +14,10 @@ build_packages=(
 )
 package_packages=(dpkg-dev)
 test_packages=(
+    lintian
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
-    file lintian
+    file
     locales
 )
 
