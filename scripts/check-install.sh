@@ -45,8 +45,8 @@ for name in simStart simFlavor simGetIntegerParameter orvVersion 'tt::getValidIn
     'CUpdateCheck::_writeLastCheckAndDisplayTime' 'Thread::threadFinished' 'VThread::_lock'; do
     grep -qF " $name" <<<"$symbols" || fail "$name is not exported"
 done
-for name in 'CConfReaderAndWriter::_hashOf' 'CConfReaderAndWriter::_reserveEntry' 'CUpdateCheck::_sendRequest' \
-    'VArchive::_bytesLeft' 'Thread::_releaseWhenThreadExits'; do
+for name in 'CConfReaderAndWriter::_hashOf' 'CConfReaderAndWriter::_reserveEntry' \
+    'CUpdateCheck::_sendRequest' 'VArchive::_bytesLeft' 'Thread::_releaseWhenThreadExits'; do
     grep -qF " $name" <<<"$symbols" && fail "the private helper $name is exported"
 done
 # A name that begins with std:: (after a return type or "vtable for") is a template instance.
@@ -66,7 +66,7 @@ printf '#include "orvVersion.h"\n#include <string.h>\n%s\n' \
     'int main(void) { return strcmp(orvVersion(), ORV_VERSION_STRING) != 0; }' >"$out/version.c"
 cc -std=c99 -Wall -Werror -o "$out/version-c" "$out/version.c" -I"$stage/include/simExtOrv" -L"$libdir" \
     -lsimExtOrv || fail "orvVersion.h is not usable from C"
-LD_LIBRARY_PATH="$libdir" "$out/version-c" || fail "orvVersion() called from C differs from ORV_VERSION_STRING"
+LD_LIBRARY_PATH="$libdir" "$out/version-c" || fail "orvVersion() from C differs from ORV_VERSION_STRING"
 
 # The caller's project at C++14, through the CMake package.
 cmake -S tests/consumer -B "$out/consumer-cmake" -DCMAKE_PREFIX_PATH="$stage" >/dev/null
@@ -81,7 +81,8 @@ LD_LIBRARY_PATH="$libdir" "$out/orvConsumer-pkgconfig"
 # A newer standard stays the caller's.
 read -r -a cflags <<<"$(pkg-config --cflags simExtOrv)"
 printf '#include "util/tt.h"\nstatic_assert(__cplusplus > 201703L, "the standard was lowered");\n' |
-    c++ -std=c++20 -fPIC -fsyntax-only -x c++ - "${cflags[@]}" || fail "pkg-config's flags change a C++20 caller's standard"
+    c++ -std=c++20 -fPIC -fsyntax-only -x c++ - "${cflags[@]}" ||
+    fail "pkg-config's flags change a C++20 caller's standard"
 
 # A caller built with the compiler's defaults holds copies of the globals it reads.
 read -r -a include_flags <<<"$(pkg-config --cflags-only-I simExtOrv)"
@@ -139,7 +140,8 @@ rm -rf "$debroot"
 dpkg-deb -x "$runtime_deb" "$debroot"
 dpkg-deb -x "$dev_deb" "$debroot"
 file -L "$debroot/usr/lib/$multiarch/libsimExtOrv.so.1" | grep -q ', stripped' || fail "the packaged library is not stripped"
-grep -qx 'prefix=/usr' "$debroot/usr/lib/$multiarch/pkgconfig/simExtOrv.pc" || fail "the packaged .pc does not name /usr"
+grep -qx 'prefix=/usr' "$debroot/usr/lib/$multiarch/pkgconfig/simExtOrv.pc" ||
+    fail "the packaged .pc does not name /usr"
 cmake -S tests/consumer -B "$out/consumer-deb" -DCMAKE_PREFIX_PATH="$debroot/usr" >/dev/null
 cmake --build "$out/consumer-deb" -j2 >/dev/null
 LD_LIBRARY_PATH="$debroot/usr/lib/$multiarch" "$out/consumer-deb/orvConsumer"
@@ -154,4 +156,4 @@ rm -rf "$shlibdeps_dir" && mkdir -p "$shlibdeps_dir/debian" && touch "$shlibdeps
     dpkg-shlibdeps --warnings=0 -O -l"$runtime_tree/usr/lib/$multiarch" "$out/orvConsumer-pkgconfig") |
     grep -q 'libsimextorv1 (>= ' || fail "dpkg-shlibdeps finds no dependency on libsimextorv1 for a caller"
 echo "check-install: install tree, CMake package, pkg-config, default-flag caller, README examples," \
-    "subproject and Debian packages ($(basename "$runtime_deb"), $(basename "$dev_deb")) all serve the caller"
+    "subproject and lintian-clean Debian packages ($(basename "$runtime_deb"), $(basename "$dev_deb")) all serve the caller"
