@@ -1,11 +1,11 @@
 # Installs the library and sets up its Debian packages; included only when the project is built on
-# its own, so a parent project that adds it as a subdirectory keeps its own install rules and CPack.
+# its own, so a parent project that adds it as a subdirectory keeps its own install rules.
 # Two components, packaged as Debian does:
 #  - runtime: the versioned shared library and its documents (package libsimextorv<major>);
 #  - development: the public headers (every header of the source folders but the private *_p.h
 #    ones, and the generated ones, under include/simExtOrv/), the .so link, the CMake package and
 #    the pkg-config file (package libsimextorv-dev, which depends on the runtime package).
-# Configure with -DCMAKE_INSTALL_PREFIX=/usr to get the multiarch library folder of a Debian build.
+# scripts/make-debs.sh builds the two packages from these components.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -34,9 +34,13 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/simExtOrvConfigVersion.cm
 install(FILES ${PROJECT_BINARY_DIR}/simExtOrvConfig.cmake ${PROJECT_BINARY_DIR}/simExtOrvConfigVersion.cmake
     DESTINATION ${ORV_INSTALL_CMAKEDIR} COMPONENT development)
 
-# The pkg-config file finds the prefix from its own folder, so it is right for every prefix.
-file(RELATIVE_PATH ORV_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
-configure_file(${PROJECT_SOURCE_DIR}/cmake/simExtOrv.pc.in ${PROJECT_BINARY_DIR}/simExtOrv.pc @ONLY)
+# The pkg-config file names the prefix it is installed under (a package's /usr, which pkg-config
+# knows for a system folder), so it is completed when installing: the prefix is left in the
+# configured file for that step.
+set(ORV_PC_PREFIX "@CMAKE_INSTALL_PREFIX@")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/simExtOrv.pc.in ${PROJECT_BINARY_DIR}/simExtOrv.pc.in @ONLY)
+install(CODE "configure_file(\"${PROJECT_BINARY_DIR}/simExtOrv.pc.in\" \"${PROJECT_BINARY_DIR}/simExtOrv.pc\" @ONLY)"
+    COMPONENT development)
 install(FILES ${PROJECT_BINARY_DIR}/simExtOrv.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
     COMPONENT development)
 
@@ -54,24 +58,18 @@ foreach(component_package runtime:${ORV_RUNTIME_PACKAGE} development:${ORV_DEV_P
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endforeach()
 
-set(CPACK_PACKAGE_VENDOR "simExtOrv developers")
-set(CPACK_PACKAGE_CONTACT "simExtOrv developers <dev@orv-maker.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_COMPONENTS_ALL runtime development)
-set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${ORV_RUNTIME_PACKAGE})
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${ORV_DEV_PACKAGE})
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-# The public headers include Qt Core's and Qt Network's.
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "qtbase5-dev")
-include(CPack)
-cpack_add_component(runtime DISPLAY_NAME "simExtOrv library")
-cpack_add_component(development DISPLAY_NAME "simExtOrv development files" DEPENDS runtime)
+# What makes each component a Debian package beside its files: its control files,
+# cmake/debian/<component>.<file>[.in], completed here with names and version into
+# debian/<component>/ of the build, for scripts/make-debs.sh, which adds what only the build knows
+# (architecture, installed size, the dependencies on other libraries).
+set(ORV_MAINTAINER "simExtOrv developers <dev@orv-maker.example>")
+get_target_property(ORV_SOVERSION simExtOrv SOVERSION)
+file(REMOVE_RECURSE ${PROJECT_BINARY_DIR}/debian) # no control file outlives its template
+foreach(component runtime development)
+    file(GLOB templates ${PROJECT_SOURCE_DIR}/cmake/debian/${component}.*)
+    foreach(template IN LISTS templates)
+        get_filename_component(file ${template} NAME)
+        string(REGEX REPLACE "^${component}\\.|\\.in$" "" file ${file})
+        configure_file(${template} ${PROJECT_BINARY_DIR}/debian/${component}/${file} @ONLY)
+    endforeach()
+endforeach()

@@ -26,7 +26,7 @@ protected:
     /// argument.
     void run() override;
 
-private slots:
+private Q_SLOTS:
     /// Releases the Thread that emitted finished(); does nothing without such a sender.
     void threadFinished();
 
@@ -37,7 +37,7 @@ private:
     enum class Release { byOwner, byLauncherLoop, byFinishingThread };
 
     /// Deletes this object when the calling thread (its own) exits.
-    void _releaseWhenThreadExits();
+    ORV_NO_EXPORT void _releaseWhenThreadExits();
 
     Release _release = Release::byOwner;
     /// Set by the launcher once it no longer looks at this object.

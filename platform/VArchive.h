@@ -51,7 +51,7 @@ public:
 
 private:
     /// Bytes left before the file's current length, as an unsigned 32-bit count.
-    std::uint32_t _bytesLeft(std::uint32_t bytesRead);
+    ORV_NO_EXPORT std::uint32_t _bytesLeft(std::uint32_t bytesRead);
 
     std::unique_ptr<QDataStream> stream;
     VFile* file;

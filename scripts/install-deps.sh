@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, as root or through sudo.
-# Usage: install-deps.sh [build] [test]
-#   build  what building the library and orv-standin needs: compiler, CMake, Qt, Boost, OpenSSL
-#   test   what the tests, benchmarks, fuzzers and the package check add to that
-# Without an argument, both. Tested on Debian 12 (bookworm).
+# Usage: install-deps.sh [build] [package] [test]
+#   build    what building the library and orv-standin needs: compiler, CMake, Qt, Boost, OpenSSL
+#   package  what building the Debian packages adds to that
+#   test     what the tests, benchmarks, fuzzers and the package check (lintian) add to both
+# Without an argument, all three. Tested on Debian 12 (bookworm).
 set -euo pipefail
 
 build_packages=(
@@ -11,23 +12,26 @@ build_packages=(
     qtbase5-dev libboost-dev
     openssl
 )
+package_packages=(dpkg-dev)
 test_packages=(
+    lintian
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev
-    dpkg-dev file
+    file
     locales
     acl attr
     tinyproxy-bin
 )
 
 groups=("$@")
-[ ${#groups[@]} -eq 0 ] && groups=(build test)
+[ ${#groups[@]} -eq 0 ] && groups=(build package test)
 packages=()
 for group in "${groups[@]}"; do
     case $group in
         build) packages+=("${build_packages[@]}") ;;
-        test) packages+=("${build_packages[@]}" "${test_packages[@]}") ;;
-        *) echo "install-deps.sh: unknown group '$group' (build or test)" >&2; exit 64 ;;
+        package) packages+=("${build_packages[@]}" "${package_packages[@]}") ;;
+        test) packages+=("${build_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+        *) echo "install-deps.sh: unknown group '$group' (build, package or test)" >&2; exit 64 ;;
     esac
 done
 

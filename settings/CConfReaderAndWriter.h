@@ -62,13 +62,13 @@ private:
     /// The position of the first entry of that name, or -1.
     int _getVariableIndex(const char* name) const;
     /// The same for a name that may hold NUL bytes.
-    int _positionOf(std::string_view name) const;
+    ORV_NO_EXPORT int _positionOf(std::string_view name) const;
     /// The value text of the first entry of that name, or null.
-    const std::string* _valueOf(const char* name) const;
-    bool _add(const char* name, std::string value, const char* comment);
+    ORV_NO_EXPORT const std::string* _valueOf(const char* name) const;
+    ORV_NO_EXPORT bool _add(const char* name, std::string value, const char* comment);
     /// Appends an entry and indexes it unless its name is indexed already; either everything is
     /// appended or nothing changes.
-    void _append(std::string name, std::string value, std::string comment);
+    ORV_NO_EXPORT void _append(std::string name, std::string value, std::string comment);
 
     /// What a read keeps from line to line: the entries to drop at its end, and the last entry
     /// read, which is indexed only after the next line so that its index slot is fetched from
@@ -80,33 +80,33 @@ private:
         std::uint32_t pendingHash = 0;
     };
     /// Takes one line of a file: an entry when it holds one.
-    void _readLine(std::string& line, ReadState& reading);
+    ORV_NO_EXPORT void _readLine(std::string& line, ReadState& reading);
     /// Indexes the pending entry of a read, replacing an entry of the same name.
-    void _indexPending(ReadState& reading) noexcept;
+    ORV_NO_EXPORT void _indexPending(ReadState& reading) noexcept;
     /// Drops the entries marked removed, closing the gaps, and moves the index along.
-    void _dropRemoved(const ReadState& reading) noexcept;
+    ORV_NO_EXPORT void _dropRemoved(const ReadState& reading) noexcept;
 
     /// One place of the index: a name's hash and the position of its first entry (-1: unused).
     struct IndexSlot {
         std::uint32_t hash;
         std::int32_t position;
     };
-    static std::uint32_t _hashOf(std::string_view name);
+    ORV_NO_EXPORT static std::uint32_t _hashOf(std::string_view name);
     /// The slot holding the name, or the unused slot where it belongs; the index must not be empty.
-    std::size_t _slotOf(std::string_view name, std::uint32_t hash) const;
+    ORV_NO_EXPORT std::size_t _slotOf(std::string_view name, std::uint32_t hash) const;
     /// Makes room for one more entry in the lists and for `names` more names in the index.
-    void _reserveEntry(std::size_t names);
+    ORV_NO_EXPORT void _reserveEntry(std::size_t names);
     /// Makes room in the index for `names` more names.
-    void _reserveIndex(std::size_t names);
+    ORV_NO_EXPORT void _reserveIndex(std::size_t names);
     /// Makes room at once for the entries that the rest of a file holds at the rate of its first
     /// ones, so that a large file is not copied from list to ever larger list; at most one entry
     /// per 32 bytes is planned for, and a failure to find the memory is ignored.
-    void _reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
-                               std::uint64_t length) noexcept;
+    ORV_NO_EXPORT void _reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
+                                             std::uint64_t length) noexcept;
     /// Indexes the entry at `position`, for which room is reserved; a name indexed already keeps its
     /// first position unless `replace`, which moves the name to the new entry and returns the
     /// position it had (-1 otherwise).
-    int _indexEntry(std::size_t position, std::uint32_t hash, bool replace) noexcept;
+    ORV_NO_EXPORT int _indexEntry(std::size_t position, std::uint32_t hash, bool replace) noexcept;
 
     std::vector<std::string> _variables;
     std::vector<std::string> _values;

@@ -33,7 +33,7 @@ public:
     /// True from sending a request until its result is recorded.
     bool isRequestPending() const { return _requestPending; }
 
-public slots:
+public Q_SLOTS:
     void replyFinished(QNetworkReply* reply);
     /// Aborts a reply whose body grows beyond the accepted size.
     void replyDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
@@ -45,11 +45,11 @@ public slots:
 private:
     bool _readLastCheckAndDisplayTime(float& lastCheck, float& lastDisplay);
     bool _writeLastCheckAndDisplayTime(float lastCheck, float lastDisplay);
-    void _sendRequest(const std::string& url);
+    ORV_NO_EXPORT void _sendRequest(const std::string& url);
     /// Keeps, prints and records the result of a check.
-    void _recordCheck(bool succeeded, const std::string& notice);
+    ORV_NO_EXPORT void _recordCheck(bool succeeded, const std::string& notice);
     /// Lets go of the network objects of an earlier, finished request.
-    void _releaseNetworkObjects();
+    ORV_NO_EXPORT void _releaseNetworkObjects();
 
     std::string _stringToDisplay;
     std::string _timesFilePath;
