@@ -53,15 +53,16 @@ CUpdateCheck::~CUpdateCheck() {
     }
     if (_manager != nullptr)
         _manager->deleteLater();
-    if (_requestPending)
+    if (_requestPending) {
         _writeLastCheckAndDisplayTime(secondsNow(), _lastDisplayTime);
+        orv::endTlsSilencing();
+    }
 }
 
 void CUpdateCheck::checkForUpdate() {
     // Turned off by the user or an administrator: nothing is sent, printed or written.
     if (orv::isUpdateCheckTurnedOff())
         return;
-    orv::silenceTlsWarnings();
     // The pending request's answer is still to come; a second request would only duplicate it.
     if (_requestPending)
         return;
@@ -91,6 +92,11 @@ void CUpdateCheck::checkForUpdate() {
 void CUpdateCheck::_sendRequest(const std::string& url) {
     _releaseNetworkObjects();
     _requestPending = true;
+    // Silenced only while a request is pending: the silencing then ends from the host's event loop, a
+    // command or simEnd, where a filter that the host installed over this one can still keep the
+    // library mapped. Only a host that unloads the library without simEnd during a request ends it
+    // inside the unload, too late for that.
+    orv::silenceTlsWarnings();
     // The manager keeps Qt's proxy lookup, which this library never changes for the process: the
     // proxy the host set, else the system's configuration for the URL (a loopback server is always
     // reached directly). Nothing answers its call for proxy credentials, so a proxy that asks for
@@ -155,6 +161,7 @@ void CUpdateCheck::_recordCheck(bool succeeded, const std::string& notice) {
     std::printf("%s", text.c_str());
     _writeLastCheckAndDisplayTime(now, _lastDisplayTime);
     _requestPending = false;
+    orv::endTlsSilencing();
 }
 
 void CUpdateCheck::replyDownloadProgress(qint64 bytesReceived, qint64 bytesTotal) {

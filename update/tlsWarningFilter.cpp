@@ -13,7 +13,7 @@ const char kTlsCategory[] = "qt.network.ssl";
 QLoggingCategory::CategoryFilter previousFilter = nullptr;
 // True while the filter is one of Qt's: at the top, or below a filter installed later that chains to it.
 bool inChain = false;
-// True from the update check until the session ends; otherwise the filter only passes categories on.
+// True while the update check's request is pending; otherwise the filter only passes categories on.
 bool silencing = false;
 
 void filterCategory(QLoggingCategory* category) {
@@ -27,7 +27,7 @@ void filterCategory(QLoggingCategory* category) {
 // The filter installed over this one holds it as its previous filter and calls it for as long as the
 // process lives: the library must stay mapped, whenever the host unloads it. The loader decides what
 // to unmap before it runs any destructor of the library, so this works only before the host's
-// dlclose: at the session's end.
+// dlclose: when the request ends.
 void keepLibraryMapped() {
     Dl_info library;
     if (dladdr(&previousFilter, &library) != 0)
@@ -36,7 +36,7 @@ void keepLibraryMapped() {
 
 // Made only once the filter is installed, and so after Qt's logging registry: at the process's exit
 // it is then destroyed before that registry is. It ends the silencing of a host that unloads the
-// library or exits without ending its session.
+// library or exits while a request is pending, without ending its session.
 struct SilencingEnder {
     ~SilencingEnder() { endTlsSilencing(); }
 };

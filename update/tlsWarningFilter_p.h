@@ -10,8 +10,8 @@ void silenceTlsWarnings();
 
 /// Turns them on again as the host's rules say: takes the filter out of Qt when it is still the
 /// installed one; when another filter was installed over it, leaves it there, passing every category
-/// on, and keeps the library mapped for the life of the process. Called at the session's end, before
-/// the host unloads the library.
+/// on, and keeps the library mapped for the life of the process. Called when the update check's request
+/// ends (its result recorded, or its checker destroyed), before the host unloads the library.
 void endTlsSilencing();
 
 } // namespace orv

@@ -8,8 +8,9 @@
 // the end; unended: silent too, and the host unloads the plugin without calling simEnd; exits: the
 // host ends its application and exits in the middle of the first session, the plugin still loaded;
 // filtered: as pending, with a category filter of the host's own installed before the plugin's;
-// chained: one session, the host installing its filter over the plugin's during it; copies: two
-// copies of the plugin in one session each, ended and unloaded in load order; appless: the session
+// chained: one session, the host installing its filter over the plugin's while the check is pending;
+// chainedAnswered: as chained, the check answered, then the plugin unloaded without simEnd; copies:
+// two copies of the plugin in one session each, ended and unloaded in load order; appless: the session
 // runs before the host has an application object and ends without simEnd, the application and its
 // event loop come later.
 #include "LoopbackUpdateServer.h"
@@ -130,10 +131,13 @@ void* loadAndStart(const char* path, int round, int starts) {
     return plugin;
 }
 
-// One session as the simulator runs it, up to its update check, which sends `requests` requests.
-// With `othersSilence`, another copy of the plugin silences the TLS warnings already.
+// One session as the simulator runs it, up to its update check, which sends `requests` requests; the
+// TLS warnings are silenced while a request is pending. With `othersSilence`, another copy of the
+// plugin silences them already; with `covered`, the host installs its filter over the plugin's while
+// the check is pending.
 void* startSession(const char* path, int round, int starts, const orvstandin::LoopbackUpdateServer& server,
-                   std::size_t requests, bool waitForAnswer, bool othersSilence = false) {
+                   std::size_t requests, bool waitForAnswer, bool othersSilence = false,
+                   bool covered = false) {
     void* const plugin = loadAndStart(path, round, starts);
     if (plugin == nullptr)
         return nullptr;
@@ -141,11 +145,16 @@ void* startSession(const char* path, int round, int starts, const orvstandin::Lo
     run(4);
     expect(hostLogging(!othersSilence), round, "the host's logging changed before the check");
     run(6);
-    expect(hostLogging(false), round, "during the check: TLS warnings on, or the host's rules not applied");
+    expect(hostLogging(requests == 0), round,
+           "TLS warnings not silenced exactly while a request is pending, or the host's rules not applied");
+    if (covered)
+        installHostFilter();
     const std::size_t before = server.requests().size();
     orvtest::waitUntil([&] { return server.requests().size() >= before + requests; }, 3000);
-    if (waitForAnswer)
+    if (waitForAnswer) {
         orvtest::waitUntil(checkRecorded, 5000);
+        expect(hostLogging(true), round, "TLS warnings still silenced after the check's answer");
+    }
     expect(server.requests().size() - before == requests, round, "wrong number of requests");
     return plugin;
 }
@@ -193,23 +202,21 @@ void hostRequest(const QString& base) {
 
 } // namespace
 
-// A filter installed over the plugin's during its session, the host's own or a second copy's, then
-// the session ended and the plugin unloaded: the plugin stays mapped, as that filter calls it. The
-// second copy, whose filter is the top one, leaves in full.
-bool runCoveredSession(const char* path, bool copies, const orvstandin::LoopbackUpdateServer& server) {
-    void* const plugin = startSession(path, 1, 1, server, 1, false);
+// A filter installed over the plugin's while its check is pending, the host's own or a second copy's,
+// then the plugin unloaded: it stays mapped, as that filter calls it. With `answered`, the check is
+// answered first and the host unloads the plugin without simEnd. The second copy, whose filter is the
+// top one, leaves in full.
+bool runCoveredSession(const char* path, bool copies, bool answered,
+                       const orvstandin::LoopbackUpdateServer& server) {
+    void* const plugin = startSession(path, 1, 1, server, 1, answered, false, !copies);
     if (plugin == nullptr)
         return false;
     const char copyPath[] = "./orvCopy.so";
     void* copy = nullptr;
-    if (copies) {
-        if (!QFile::copy(path, copyPath) ||
-            (copy = startSession(copyPath, 1, 1, server, 1, false, true)) == nullptr)
-            return false;
-    } else {
-        installHostFilter();
-    }
-    unloadSession(plugin, path, 1, true, true);
+    if (copies && (!QFile::copy(path, copyPath) ||
+                   (copy = startSession(copyPath, 1, 1, server, 1, false, true)) == nullptr))
+        return false;
+    unloadSession(plugin, path, 1, !answered, true);
     expect(hostLogging(!copies), 1, "the host's logging wrong after unloading the covered plugin");
     if (copies) {
         unloadSession(copy, copyPath, 1, true, false);
@@ -281,7 +288,7 @@ int main(int argc, char** argv) {
     if (scenario == "appless")
         return runApplessHost(argc, argv, pluginPath);
     QCoreApplication app(argc, argv);
-    const bool answered = scenario == "answered";
+    const bool answered = scenario == "answered" || scenario == "chainedAnswered";
     const bool end = scenario != "unended" && scenario != "exits";
 
     orvstandin::LoopbackUpdateServer server;
@@ -299,8 +306,8 @@ int main(int argc, char** argv) {
         return 66;
     if (scenario == "exits")
         return startSession(pluginPath, 1, 1, server, 1, false) != nullptr && failures == 0 ? 0 : 67;
-    if (scenario == "chained" || scenario == "copies")
-        return runCoveredSession(pluginPath, scenario == "copies", server)
+    if (scenario == "chained" || scenario == "chainedAnswered" || scenario == "copies")
+        return runCoveredSession(pluginPath, scenario == "copies", answered, server)
                    ? hostGoesOn(host, server.baseUrl(), true)
                    : 67;
     if (scenario == "filtered")
