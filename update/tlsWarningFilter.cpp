@@ -53,7 +53,7 @@ void silenceTlsWarnings() {
         inChain = true;
         return;
     }
-    // Still in the chain from an earlier session: Qt filters every category again, through it.
+    // Still in the chain from an earlier request: Qt filters every category again, through it.
     QLoggingCategory::installFilter(QLoggingCategory::installFilter(filterCategory));
 }
 
