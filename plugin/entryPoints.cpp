@@ -2,7 +2,6 @@
 #include "plugin/orvPlugin.h"
 #include "plugin/updateCommands_p.h"
 #include "simLib/simLib.h"
-#include "update/tlsWarningFilter_p.h"
 
 #include <QCoreApplication>
 
@@ -84,6 +83,5 @@ extern "C" void simEnd() {
     // The host's session ends here, while its event loop still runs: a checker still alive goes as
     // command 5 would take it, with nothing of it left scheduled in the host's Qt.
     orv::destroyUpdateCheck();
-    orv::endTlsSilencing();
     releaseHostLibrary();
 }
