@@ -1,6 +1,5 @@
 #include "util/CTTUtil.h"
 
-#include "platform/VDateTime.h"
 #include "util/base64.h"
 #include "util/cLocaleFormat_p.h"
 #include "util/ttNames.h"
@@ -9,8 +8,6 @@
 #include <array>
 #include <cstdarg>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -60,21 +57,6 @@ std::uint16_t crc16(const unsigned char* p, std::size_t n) {
     for (; n > 0; --n, ++p)
         crc = ((crc << 8) ^ kCrc[0][(crc >> 8) ^ *p]) & 0xFFFFu;
     return static_cast<std::uint16_t>(crc);
-}
-
-// A draw of the C library's generator scaled to 0..255 in single precision.
-unsigned char randomByte() {
-    const float scaled = static_cast<float>(std::rand()) * (1.0f / 2147483648.0f) * 255.1f;
-    return static_cast<unsigned char>(static_cast<int>(scaled) & 0xFF);
-}
-
-void seedOnce() {
-    static const bool seeded = [] {
-        const std::uint32_t seconds = static_cast<std::uint32_t>(VDateTime::getSecondsSince1970());
-        std::srand(seconds + static_cast<std::uint32_t>(VDateTime::getTimeInMs()));
-        return true;
-    }();
-    (void)seeded;
 }
 
 } // namespace
@@ -196,33 +178,6 @@ std::string CTTUtil::encode64(const std::string& s) {
 
 std::string CTTUtil::decode64(const std::string& s) {
     return base64_decode(s);
-}
-
-std::string CTTUtil::generateUniqueString() {
-    std::string unique = "1234567890123456";
-    unsigned char random[16];
-    for (unsigned char& byte : random)
-        byte = randomByte();
-    char milliseconds[32] = {};
-    char seconds[32] = {};
-    std::snprintf(milliseconds, sizeof(milliseconds), "%i", VDateTime::getTimeInMs());
-    std::snprintf(seconds, sizeof(seconds), "%i",
-                  static_cast<int>(static_cast<std::uint32_t>(VDateTime::getSecondsSince1970())));
-    for (std::size_t k = 0; k < unique.size(); ++k) {
-        const unsigned sum = static_cast<unsigned char>(unique[k]) + random[k] +
-                             static_cast<unsigned char>(milliseconds[k]) +
-                             static_cast<unsigned char>(seconds[k]);
-        unique[k] = static_cast<char>(static_cast<unsigned char>(sum & 0xFFu));
-    }
-    return unique;
-}
-
-std::string CTTUtil::generateUniqueReadableString() {
-    seedOnce();
-    char digits[17] = {};
-    for (int i = 0; i < 8; ++i)
-        std::snprintf(digits + 2 * i, 3, "%02X", static_cast<unsigned>(randomByte()));
-    return std::string(digits, 16);
 }
 
 void CTTUtil::scaleLightDown_(float& r, float& g, float& b) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -26,31 +25,33 @@ View trimBlanks(View text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-/// Walks the pairs of a text in order, duplicates included, in one forward pass: a key runs from the
-/// end of the previous pair to the next "{", its value to the matching "}". An opening brace without
-/// its match ends the walk.
+/// The index of the "}" that closes the "{" at open, or kNone when the text ends first.
+std::size_t matchingBrace(View text, std::size_t open) {
+    std::size_t depth = 0;
+    for (std::size_t i = open; i < text.size(); ++i) {
+        if (text[i] == '{')
+            ++depth;
+        else if (text[i] == '}' && --depth == 0)
+            return i;
+    }
+    return kNone;
+}
+
+/// Walks the pairs of a text in order, duplicates included: a key runs from the end of the previous
+/// pair to the next "{", its value to the matching "}". An opening brace without its match ends the walk.
 class PairScanner {
 public:
     explicit PairScanner(View text) : text_(text) {}
 
     bool next(View& key, View& value) {
         const std::size_t open = text_.find('{', pos_);
-        if (open == kNone)
+        const std::size_t close = open == kNone ? kNone : matchingBrace(text_, open);
+        if (close == kNone)
             return false;
-        const char* data = text_.data();
-        std::size_t depth = 1;
-        for (std::size_t i = open + 1; i < text_.size(); ++i) {
-            if (data[i] == '{') {
-                ++depth;
-            } else if (data[i] == '}' && --depth == 0) {
-                key = trimBlanks(text_.substr(pos_, open - pos_));
-                value = trimBlanks(text_.substr(open + 1, i - open - 1));
-                pos_ = i + 1;
-                return true;
-            }
-        }
-        pos_ = text_.size();
-        return false;
+        key = trimBlanks(text_.substr(pos_, open - pos_));
+        value = trimBlanks(text_.substr(open + 1, close - open - 1));
+        pos_ = close + 1;
+        return true;
     }
 
 private:
@@ -63,85 +64,56 @@ struct Pair {
     View value;
 };
 
-std::uint64_t hashOf(View key, std::uint64_t salt = 0) {
-    std::uint64_t hash = static_cast<std::uint64_t>(std::hash<View>()(key)) ^ (salt * 0x9E3779B97F4A7C15ull);
-    hash ^= hash >> 31;
-    hash *= 0x7FB5D329728EA185ull;
-    return hash ^ (hash >> 27);
-}
+/// Tells whether a key comes for the first time on its level (a number the caller gives each level).
+/// Hand-made, because a node-based std::unordered_set, even with its nodes taken from one buffer,
+/// misses the cache on every node: at 100,000 keys it alone costs twice the rest of the parse. This
+/// is linear probing over one array of entry numbers, sized once for at most `bound` keys.
+class FirstKeys {
+public:
+    explicit FirstKeys(std::size_t bound) {
+        std::size_t capacity = 16;
+        while (capacity < 2 * bound)
+            capacity *= 2;
+        slots_.assign(capacity, 0);
+        entries_.reserve(bound);
+    }
 
-/// A slot of the table of findRepeats: part of the hash of the first entry seen there and the index
-/// of that entry plus one (0 when free). Narrow slots halve the table for all but giant inputs.
-template <typename Half> struct Slot {
-    Half tag;
-    Half entry;
-};
-
-/// Calls onRepeat(i) for every entry i (of count) whose key repeats an earlier one, given the hash of
-/// each entry and equal(earlier, later). One open-addressing table sized for all entries; the slot of
-/// a later entry is fetched ahead of its probe, so large texts do not wait on memory for every key.
-template <typename Half, typename Hash, typename Equal, typename OnRepeat>
-void findRepeatsWith(std::size_t count, Hash hash, Equal equal, OnRepeat onRepeat) {
-    constexpr std::size_t kAhead = 8;
-    std::size_t capacity = 16;
-    while (capacity < 2 * count)
-        capacity *= 2;
-    const std::size_t mask = capacity - 1;
-    std::vector<Slot<Half>> slots(capacity, Slot<Half>{0, 0});
-    std::uint64_t ahead[kAhead];
-    for (std::size_t i = 0; i < kAhead && i < count; ++i)
-        ahead[i] = hash(i);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t h = ahead[i % kAhead];
-        if (i + kAhead < count) {
-            ahead[i % kAhead] = hash(i + kAhead);
-            __builtin_prefetch(&slots[ahead[i % kAhead] & mask]);
-        }
-        const Half tag = static_cast<Half>(h >> 32);
-        for (std::size_t s = h & mask;; s = (s + 1) & mask) {
-            Slot<Half>& slot = slots[s];
-            if (slot.entry == 0) {
-                slot = {tag, static_cast<Half>(i + 1)};
-                break;
+    bool insert(std::size_t level, View key) {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t s = (std::hash<View>()(key) ^ level * 0x9E3779B97F4A7C15ull) & mask;;
+             s = (s + 1) & mask) {
+            if (slots_[s] == 0) {
+                entries_.push_back({level, key});
+                slots_[s] = entries_.size();
+                return true;
             }
-            if (slot.tag == tag && equal(static_cast<std::size_t>(slot.entry - 1), i)) {
-                onRepeat(i);
-                break;
-            }
+            Entry const& entry = entries_[slots_[s] - 1];
+            if (entry.level == level && entry.key == key)
+                return false;
         }
     }
-}
 
-template <typename Hash, typename Equal, typename OnRepeat>
-void findRepeats(std::size_t count, Hash hash, Equal equal, OnRepeat onRepeat) {
-    if (count < 2)
-        return;
-    if (count < UINT32_MAX)
-        findRepeatsWith<std::uint32_t>(count, hash, equal, onRepeat);
-    else
-        findRepeatsWith<std::uint64_t>(count, hash, equal, onRepeat);
-}
+private:
+    struct Entry {
+        std::size_t level;
+        View key;
+    };
+    std::vector<std::size_t> slots_; // entry number + 1, 0 when free
+    std::vector<Entry> entries_;
+};
 
 /// The pairs of a text as the parse keeps them: in text order, the first pair of each key only.
-std::vector<Pair> uniquePairs(View text) {
+std::vector<Pair> firstPairs(View text) {
     std::vector<Pair> pairs;
     Pair pair;
     PairScanner scanner(text);
     while (scanner.next(pair.key, pair.value))
         pairs.push_back(pair);
-    std::vector<std::size_t> repeats; // ascending; rare in practice
-    findRepeats(
-        pairs.size(), [&pairs](std::size_t i) { return hashOf(pairs[i].key); },
-        [&pairs](std::size_t a, std::size_t b) { return pairs[a].key == pairs[b].key; },
-        [&repeats](std::size_t i) { repeats.push_back(i); });
-    if (repeats.empty())
-        return pairs;
-    std::size_t kept = 0, next = 0;
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        if (next < repeats.size() && repeats[next] == i)
-            ++next;
-        else
-            pairs[kept++] = pairs[i];
+    FirstKeys seen(pairs.size());
+    std::size_t kept = 0;
+    for (Pair const& candidate : pairs) {
+        if (seen.insert(0, candidate.key))
+            pairs[kept++] = candidate;
     }
     pairs.resize(kept);
     return pairs;
@@ -151,13 +123,13 @@ void appendPair(std::string& out, bool& wrote, View key, View value) {
     if (wrote)
         out += ' ';
     wrote = true;
-    out.append(key.data(), key.size());
+    out.append(key);
     out += " {";
-    out.append(value.data(), value.size());
+    out.append(value);
     out += '}';
 }
 
-/// Appends, in canonical layout, every pair of text except the one of the given key, whose value is
+/// Appends, in canonical layout, the pairs of text except the one of the given key, whose value is
 /// returned through setAside (empty when there is none). Returns whether a pair was appended. When the
 /// caller knows that no key repeats (a text the clean-up has just rewritten), the pairs are streamed.
 bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setAside, bool keysAreUnique) {
@@ -169,15 +141,15 @@ bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setA
         else
             appendPair(out, wrote, key, value);
     };
-    if (keysAreUnique) {
-        View key, value;
-        PairScanner scanner(text);
-        while (scanner.next(key, value))
-            take(key, value);
+    if (!keysAreUnique) {
+        for (Pair const& pair : firstPairs(text))
+            take(pair.key, pair.value);
         return wrote;
     }
-    for (Pair const& pair : uniquePairs(text))
-        take(pair.key, pair.value);
+    View key, value;
+    PairScanner scanner(text);
+    while (scanner.next(key, value))
+        take(key, value);
     return wrote;
 }
 
@@ -224,142 +196,95 @@ SplitPath splitPath(View path) {
     return {path.substr(at + 1), inner};
 }
 
-/// One pair of the brace tree of a text, in the order of its opening brace.
-struct Node {
-    View key;
-    View value;
-    std::size_t parent;  // kNone at the top level
-    std::size_t end = 0; // one past the index of the last pair nested in it
-    bool duplicate = false;
-    bool hasChildren = false;
-    bool hasNonEmptyChild = false;
-    bool empty = false;
-};
-
-/// Flags the pairs whose key repeats an earlier key of the same level, and which pairs hold others.
-void markDuplicates(std::vector<Node>& nodes) {
-    findRepeats(
-        nodes.size(), [&nodes](std::size_t i) { return hashOf(nodes[i].key, nodes[i].parent + 1); },
-        [&nodes](std::size_t a, std::size_t b) {
-            return nodes[a].parent == nodes[b].parent && nodes[a].key == nodes[b].key;
-        },
-        [&nodes](std::size_t i) { nodes[i].duplicate = true; });
-    for (Node const& node : nodes) {
-        if (node.parent != kNone)
-            nodes[node.parent].hasChildren = true;
-    }
-}
-
-/// Every pair of a text at every depth, built in one pass with an explicit stack, so that deep nesting
-/// costs neither stack space nor repeated scans. Pairs of an unclosed top-level brace are dropped.
-std::vector<Node> buildTree(View text) {
-    struct Open {
-        std::size_t node;
-        std::size_t valueStart;
-        std::size_t nextKey; // where the key of the next pair inside the value starts
-    };
-    std::vector<Node> nodes;
-    nodes.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '{')));
-    std::vector<Open> open;
-    std::size_t topNextKey = 0;
-    const char* data = text.data();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (data[i] == '{') {
-            std::size_t& keyStart = open.empty() ? topNextKey : open.back().nextKey;
-            Node node;
-            node.key = trimBlanks(text.substr(keyStart, i - keyStart));
-            node.parent = open.empty() ? kNone : open.back().node;
-            open.push_back({nodes.size(), i + 1, i + 1});
-            nodes.push_back(node);
-            continue;
-        }
-        if (data[i] != '}' || open.empty())
-            continue; // a stray "}" between top-level pairs belongs to the next key
-        const Open closed = open.back();
-        open.pop_back();
-        Node& node = nodes[closed.node];
-        node.value = trimBlanks(text.substr(closed.valueStart, i - closed.valueStart));
-        node.end = nodes.size();
-        (open.empty() ? topNextKey : open.back().nextKey) = i + 1;
-    }
-    if (!open.empty())
-        nodes.resize(open.front().node);
-    markDuplicates(nodes);
-    return nodes;
-}
-
-/// Marks the pairs whose value is empty once the pairs with empty values inside it are gone.
-void markEmptyValues(std::vector<Node>& nodes) {
-    for (std::size_t i = nodes.size(); i-- > 0;) {
-        Node& node = nodes[i];
-        if (node.duplicate)
-            continue;
-        node.empty = node.value.empty() || (node.hasChildren && !node.hasNonEmptyChild);
-        if (!node.empty && node.parent != kNone)
-            nodes[node.parent].hasNonEmptyChild = true;
-    }
-}
-
-/// Writes the kept pairs in canonical layout; a value without pairs is copied as it is.
-std::string writeTree(std::vector<Node> const& nodes, std::size_t sizeHint) {
-    struct Level {
-        std::size_t end;
-        bool wrote;
-    };
+/// Rewrites text along a key path, level by level from the outermost: the pairs of the level other
+/// than the path's key, then that key's pair at the end of the level, opened for the next level. With
+/// a new value the innermost pair is written with it; without one (a removal) the innermost pair is
+/// left out, and the walk stops at a level that is empty, leaving the pair enclosing it empty.
+void rewriteAlongPath(View path, View const* newValue, std::string& text, bool keysAreUnique) {
+    const bool removing = newValue == nullptr;
+    if (removing && text.empty())
+        return;
     std::string out;
-    out.reserve(sizeHint);
-    std::vector<Level> levels{{nodes.size(), false}};
-    std::size_t i = 0;
-    for (;;) {
-        while (levels.size() > 1 && i >= levels.back().end) {
-            out += '}';
-            levels.pop_back();
-        }
-        if (i >= nodes.size())
-            break;
-        Node const& node = nodes[i];
-        if (node.duplicate || node.empty) {
-            i = node.end;
-            continue;
-        }
-        if (!node.hasChildren) {
-            appendPair(out, levels.back().wrote, node.key, node.value);
-            i = node.end;
-            continue;
-        }
-        if (levels.back().wrote)
-            out += ' ';
-        levels.back().wrote = true;
-        out.append(node.key.data(), node.key.size());
-        out += " {";
-        levels.push_back({node.end, false});
-        ++i;
-    }
-    return out;
-}
-
-/// The insertion step; keysAreUnique skips the search for repeated keys in a text known to have none.
-void insertAlongPath(View path, View newValue, std::string& text, bool keysAreUnique) {
-    std::string out;
-    out.reserve(text.size() + path.size() + newValue.size() + 8);
+    out.reserve(text.size() + path.size() + (removing ? 0 : newValue->size()) + 8);
     View current = text;
     std::size_t opened = 0;
     for (;;) {
         const SplitPath split = splitPath(path);
         View setAside;
-        if (appendPairsExcept(out, current, split.outer, setAside, keysAreUnique))
+        const bool wrote = appendPairsExcept(out, current, split.outer, setAside, keysAreUnique);
+        if (removing && split.inner.empty())
+            break;
+        if (wrote)
             out += ' ';
-        out.append(split.outer.data(), split.outer.size());
+        out.append(split.outer);
         out += " {";
         ++opened;
-        if (split.inner.empty())
+        if (!removing && split.inner.empty()) {
+            out.append(*newValue);
+            break;
+        }
+        if (removing && setAside.empty())
             break;
         current = setAside;
         path = split.inner;
     }
-    out.append(newValue.data(), newValue.size());
     out.append(opened, '}');
     text = std::move(out);
+}
+
+/// Writes text to out without the pairs whose value is empty, or holds only such pairs, at every depth,
+/// in canonical layout; a value without pairs is copied trimmed. One pass with an explicit stack, so
+/// deep nesting costs no call stack. A later pair of a key already seen on its level is skipped whole,
+/// and an opening brace without its match drops its top-level pair. Returns whether the text held a
+/// complete pair.
+bool writeWithoutEmptyValues(View text, std::string& out) {
+    struct Level {
+        std::size_t mark;         // the size of out before the pair (and its separator) was written
+        std::size_t contentStart; // the size of out once its key and " {" were written
+        std::size_t valueStart;   // in text, after the opening brace
+        std::size_t nextKey;      // in text, where the key of the next pair inside begins
+        std::size_t number;       // of the level, for the keys of the pairs inside
+        bool hasPairs;
+    };
+    std::vector<Level> levels{{0, 0, 0, 0, 0, false}}; // the text itself
+    FirstKeys seen(static_cast<std::size_t>(std::count(text.begin(), text.end(), '{')));
+    std::size_t opened = 0;
+    bool complete = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        Level& parent = levels.back();
+        if (text[i] == '{') {
+            const View key = trimBlanks(text.substr(parent.nextKey, i - parent.nextKey));
+            parent.hasPairs = true;
+            if (!seen.insert(parent.number, key)) {
+                i = matchingBrace(text, i);
+                if (i == kNone)
+                    break;
+                parent.nextKey = i + 1;
+                continue;
+            }
+            const std::size_t mark = out.size();
+            if (out.size() > parent.contentStart)
+                out += ' ';
+            out.append(key);
+            out += " {";
+            levels.push_back({mark, out.size(), i + 1, i + 1, ++opened, false});
+            continue;
+        }
+        if (text[i] != '}' || levels.size() == 1)
+            continue; // a stray "}" between top-level pairs belongs to the next key
+        if (!parent.hasPairs)
+            out.append(trimBlanks(text.substr(parent.valueStart, i - parent.valueStart)));
+        if (out.size() == parent.contentStart)
+            out.resize(parent.mark);
+        else
+            out += '}';
+        levels.pop_back();
+        levels.back().nextKey = i + 1;
+        complete = complete || levels.size() == 1;
+    }
+    if (levels.size() > 1)
+        out.resize(levels[1].mark);
+    return complete;
 }
 
 } // namespace
@@ -367,7 +292,7 @@ void insertAlongPath(View path, View newValue, std::string& text, bool keysAreUn
 int getAllKeyValuePairs(char const* text, std::vector<std::string>& keys, std::vector<std::string>& values) {
     // A copy, since the text may be one of the strings about to be cleared.
     const std::string copy(viewOf(text));
-    const std::vector<Pair> pairs = uniquePairs(copy);
+    const std::vector<Pair> pairs = firstPairs(copy);
     keys.clear();
     values.clear();
     keys.reserve(pairs.size());
@@ -401,7 +326,8 @@ void insertKeyAndValue(char const* keyPath, char const* value, std::string& text
     _removeKeyAndValue(path.c_str(), text);
     _removeKeysWithEmptyValues(text);
     // Every level of the text has just been rewritten from the first pair of each key.
-    insertAlongPath(path, newValue, text, true);
+    const View newValueView = newValue;
+    rewriteAlongPath(path, &newValueView, text, true);
 }
 
 void removeKeyAndValue(char const* keyPath, std::string& text) {
@@ -432,46 +358,19 @@ int separateWords(char const* text, char separator, std::vector<std::string>& wo
 }
 
 void _removeKeyAndValue(char const* keyPath, std::string& text) {
-    if (text.empty())
-        return;
-    std::string out;
-    out.reserve(text.size());
-    View current = text;
-    View path = viewOf(keyPath);
-    std::size_t opened = 0;
-    for (;;) {
-        const SplitPath split = splitPath(path);
-        View setAside;
-        bool wrote = appendPairsExcept(out, current, split.outer, setAside, false);
-        if (split.inner.empty())
-            break;
-        // The enclosing pair goes to the end of its level, also when it is new (and so empty).
-        if (wrote)
-            out += ' ';
-        out.append(split.outer.data(), split.outer.size());
-        out += " {";
-        ++opened;
-        if (setAside.empty())
-            break;
-        current = setAside;
-        path = split.inner;
-    }
-    out.append(opened, '}');
-    text = std::move(out);
+    rewriteAlongPath(viewOf(keyPath), nullptr, text, false);
 }
 
 void _removeKeysWithEmptyValues(std::string& text) {
-    if (text.empty())
-        return;
-    std::vector<Node> nodes = buildTree(text);
-    if (nodes.empty())
-        return;
-    markEmptyValues(nodes);
-    text = writeTree(nodes, text.size());
+    std::string out;
+    out.reserve(text.size());
+    if (writeWithoutEmptyValues(text, out))
+        text = std::move(out);
 }
 
 void _insertKeyAndValue(char const* keyPath, char const* value, std::string& text) {
-    insertAlongPath(viewOf(keyPath), viewOf(value), text, false);
+    const View newValue = viewOf(value);
+    rewriteAlongPath(viewOf(keyPath), &newValue, text, false);
 }
 
 } // namespace tt

@@ -303,7 +303,13 @@ TEST(ttKeyValue, LookupsAndEditsFollowPathsOutermostLast) {
           "a {b {c {1}}}|c@b@a|1|a {b {c {V}}}|a {b {c {V}}}||a {b {c {1}}}",
           "a {b {c {1}}}|a@b@a|-|a {b {c {1} a {V}}}|a {b {c {1} a {V}}}|a {b {c {1}}}|a {b {c {1}}}",
           "x {} }{ a {1|x|-|x {V}|x {V}||", "|n@m|-|m {n {V}}|m {n {V}}||",
-          "a {1}||-|a {1}  {V}|a {1}  {V}|a {1}|a {1}"}) {
+          "a {1}||-|a {1}  {V}|a {1}  {V}|a {1}|a {1}",
+          // A repeated key inside a value goes with everything in it; a value left with only empty
+          // pairs goes too; a stray "}" joins the next key; an unclosed last pair is dropped.
+          "b {x {1} x {y {2}} z {w { }}} c { } }b {2}|x@b|1|}b {2} b {x {V}}|c {} }b {2} b {z {w { }} x {V}}"
+          "|}b {2}|b {x {1}} }b {2}",
+          "a {p {1} q {r {2} r {} s {3}} t} a {9} {u {}|r@q@a|2|a {p {1} q {s {3} r {V}}}"
+          "|a {p {1} q {s {3} r {V}}}|a {p {1} q {s {3}}}|a {p {1} q {r {2} s {3}}}"}) {
         const Strings f = fields(row);
         std::string value = "-", inserted = f[0], insertedRaw = f[0], removed = f[0], cleaned = f[0];
         const bool found = tt::getValueOfKey(f[1].c_str(), f[0].c_str(), value);
