@@ -5,14 +5,23 @@
 #  - development: the public headers (every header of the source folders but the private *_p.h
 #    ones, and the generated ones, under include/simExtOrv/), the .so link, the CMake package and
 #    the pkg-config file (package libsimextorv-dev, which depends on the runtime package).
+# The Qt 6 flavour adds ORV_QT_SUFFIX (-qt6) to each of these names, so both flavours install side by
+# side: libsimExtOrv-qt6.so.1, include/simExtOrv-qt6/, the packages libsimextorv-qt6-1 and
+# libsimextorv-qt6-dev, the CMake package simExtOrv-qt6 and the pkg-config file simExtOrv-qt6.pc.
 # scripts/make-debs.sh builds the two packages from these components.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(ORV_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/simExtOrv)
-set(ORV_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/simExtOrv)
-set(ORV_RUNTIME_PACKAGE libsimextorv${PROJECT_VERSION_MAJOR})
-set(ORV_DEV_PACKAGE libsimextorv-dev)
+set(ORV_NAME simExtOrv${ORV_QT_SUFFIX})
+set(ORV_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/${ORV_NAME})
+set(ORV_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/${ORV_NAME})
+string(TOLOWER lib${ORV_NAME} ORV_PACKAGE_STEM)
+set(ORV_DEV_PACKAGE ${ORV_PACKAGE_STEM}-dev)
+# Debian puts a hyphen between a library name that ends in a digit and its major version.
+if(ORV_PACKAGE_STEM MATCHES "[0-9]$")
+    string(APPEND ORV_PACKAGE_STEM -)
+endif()
+set(ORV_RUNTIME_PACKAGE ${ORV_PACKAGE_STEM}${PROJECT_VERSION_MAJOR})
 
 foreach(dir plugin simLib update settings platform util)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${ORV_INSTALL_INCLUDEDIR}/${dir}
@@ -28,20 +37,20 @@ install(EXPORT simExtOrvTargets NAMESPACE simExtOrv:: DESTINATION ${ORV_INSTALL_
     COMPONENT development)
 
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/simExtOrvConfig.cmake.in
-    ${PROJECT_BINARY_DIR}/simExtOrvConfig.cmake INSTALL_DESTINATION ${ORV_INSTALL_CMAKEDIR})
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/simExtOrvConfigVersion.cmake
+    ${PROJECT_BINARY_DIR}/${ORV_NAME}Config.cmake INSTALL_DESTINATION ${ORV_INSTALL_CMAKEDIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/${ORV_NAME}ConfigVersion.cmake
     COMPATIBILITY SameMajorVersion)
-install(FILES ${PROJECT_BINARY_DIR}/simExtOrvConfig.cmake ${PROJECT_BINARY_DIR}/simExtOrvConfigVersion.cmake
+install(FILES ${PROJECT_BINARY_DIR}/${ORV_NAME}Config.cmake ${PROJECT_BINARY_DIR}/${ORV_NAME}ConfigVersion.cmake
     DESTINATION ${ORV_INSTALL_CMAKEDIR} COMPONENT development)
 
 # The pkg-config file names the prefix it is installed under (a package's /usr, which pkg-config
 # knows for a system folder), so it is completed when installing: the prefix is left in the
 # configured file for that step.
 set(ORV_PC_PREFIX "@CMAKE_INSTALL_PREFIX@")
-configure_file(${PROJECT_SOURCE_DIR}/cmake/simExtOrv.pc.in ${PROJECT_BINARY_DIR}/simExtOrv.pc.in @ONLY)
-install(CODE "configure_file(\"${PROJECT_BINARY_DIR}/simExtOrv.pc.in\" \"${PROJECT_BINARY_DIR}/simExtOrv.pc\" @ONLY)"
+configure_file(${PROJECT_SOURCE_DIR}/cmake/simExtOrv.pc.in ${PROJECT_BINARY_DIR}/${ORV_NAME}.pc.in @ONLY)
+install(CODE "configure_file(\"${PROJECT_BINARY_DIR}/${ORV_NAME}.pc.in\" \"${PROJECT_BINARY_DIR}/${ORV_NAME}.pc\" @ONLY)"
     COMPONENT development)
-install(FILES ${PROJECT_BINARY_DIR}/simExtOrv.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+install(FILES ${PROJECT_BINARY_DIR}/${ORV_NAME}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
     COMPONENT development)
 
 # Each package documents itself in share/doc/<package>/: the copyright and a compressed changelog.

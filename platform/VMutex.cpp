@@ -48,20 +48,20 @@ void announceUnlocking(void*) {}
 void announceUnlocked(void*) {}
 #endif
 
-void lockAnnounced(QMutex& mutex) {
+template <typename Mutex> void lockAnnounced(Mutex& mutex) {
     announceLocking(&mutex, false);
     mutex.lock();
     announceLocked(&mutex, false, true);
 }
 
-bool tryLockAnnounced(QMutex& mutex) {
+template <typename Mutex> bool tryLockAnnounced(Mutex& mutex) {
     announceLocking(&mutex, true);
     const bool taken = mutex.tryLock();
     announceLocked(&mutex, true, taken);
     return taken;
 }
 
-void unlockAnnounced(QMutex& mutex) {
+template <typename Mutex> void unlockAnnounced(Mutex& mutex) {
     announceUnlocking(&mutex);
     mutex.unlock();
     announceUnlocked(&mutex);
@@ -69,7 +69,7 @@ void unlockAnnounced(QMutex& mutex) {
 
 } // namespace
 
-VMutex::VMutex() : _recursiveMutex(QMutex::Recursive), _simpleMutex(QMutex::NonRecursive) {
+VMutex::VMutex() {
     announceCreated(&_recursiveMutex, true);
     announceCreated(&_simpleMutex, false);
 }

@@ -35,7 +35,7 @@ public:
     void wakeAll_simple();
 
 private:
-    QMutex _recursiveMutex;
+    QRecursiveMutex _recursiveMutex;
     QMutex _simpleMutex;
     QWaitCondition _simpleCondition;
 };

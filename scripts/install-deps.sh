@@ -3,7 +3,8 @@
 # Usage: install-deps.sh [build] [package] [test]
 #   build    what building the library and orv-standin needs: compiler, CMake, Qt, Boost, OpenSSL
 #   package  what building the Debian packages adds to that
-#   test     what the tests, benchmarks, fuzzers and the package check (lintian) add to both
+#   test     what the tests, benchmarks, fuzzers and the package check (lintian) add to both, Qt 6
+#            among them
 # Without an argument, all three. Tested on Debian 12 (bookworm).
 set -euo pipefail
 
@@ -16,6 +17,7 @@ package_packages=(dpkg-dev)
 test_packages=(
     lintian
     libgtest-dev libgmock-dev googletest libbenchmark-dev
+    qt6-base-dev
     clang libclang-rt-14-dev
     file
     locales

@@ -3,11 +3,16 @@
 # link, CMake package, pkg-config file) into build-package/packages/, as a Debian build does:
 # configured for /usr with the multiarch library folder and the compiler and linker flags of
 # dpkg-buildflags (hardening included), whatever other builds of the checkout were configured with.
-# Arguments go to CMake's configure step (the install check adds -DORV_WERROR=ON).
+# Usage: make-debs.sh [QT_MAJOR] [CMAKE_ARGUMENTS...]: the Qt flavour, 5 (the default) or 6, whose
+# packages (libsimextorv-qt6-1, libsimextorv-qt6-dev) go to build-package-qt6/packages/; the other
+# arguments go to CMake's configure step (the install check adds -DORV_WERROR=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+major=5
+case ${1:-} in 5 | 6) major=$1 && shift ;; esac
 bash scripts/install-deps.sh package
 out=$PWD/build-package
+[ "$major" = 6 ] && out+=-qt6
 packages=$out/packages
 umask 022
 
@@ -16,7 +21,7 @@ cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_INSTALL_LIBDIR="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)" \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_SHARED_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
-    -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF -DORV_BUILD_STANDIN=OFF "$@" >/dev/null
+    -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=OFF -DORV_BUILD_STANDIN=OFF -DORV_QT_MAJOR="$major" "$@" >/dev/null
 cmake --build "$out" -j2
 
 rm -rf "$packages" && mkdir -p "$packages"

@@ -2,8 +2,9 @@
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build-test/), checks the installed library and its package with a caller's project, runs every
 # test as the calling user, again under a comma-decimal locale and again as an unprivileged user,
-# runs the load and unload tests again with a clang build (build-clang/), then runs the thread
-# tests again under ThreadSanitizer (build-tsan/).
+# builds the library, the stand-ins and the tests against Qt 6 (build-qt6/, same sanitizers) and runs
+# every test there, runs the load and unload tests again with a clang build (build-clang/), then runs
+# the thread tests again under ThreadSanitizer (build-tsan/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,8 +20,11 @@ cmake --build build-test -j2
 # Every fuzz target for a short, fixed budget: a crash fails the run.
 bash scripts/run-fuzz.sh
 
-# The library as callers get it: install tree, CMake package, pkg-config, Debian package.
-bash scripts/check-install.sh
+# The library as callers get it: install tree, CMake package, pkg-config, Debian package; for each Qt
+# flavour, then both flavours in one prefix and as packages installed together.
+bash scripts/check-install.sh 5
+bash scripts/check-install.sh 6
+bash scripts/check-side-by-side.sh
 
 ctest --test-dir build-test -j2 --output-on-failure --timeout 600
 
@@ -34,6 +38,12 @@ LOCPATH="$PWD/build-test/locales" LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 \
 if [ "$(id -u)" -eq 0 ]; then
     bash scripts/run-tests-unprivileged.sh -j2 --output-on-failure --timeout 600
 fi
+
+# The same suite built against Qt 6 (the other passes above and below stay on Qt 5).
+cmake -S . -B build-qt6 -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZERS=address,undefined -DORV_WERROR=ON \
+    -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=OFF -DORV_QT_MAJOR=6 >/dev/null
+cmake --build build-qt6 -j2
+ctest --test-dir build-qt6 -j2 --output-on-failure --timeout 600 --no-tests=error
 
 # The plugin as a host loads and unloads it, built with clang as well: whether a library can leave the
 # process, and what it leaves behind when it does, depends on the compiler.

@@ -116,7 +116,7 @@ void CUpdateCheck::_sendRequest(const std::string& url) {
     connect(_reply, SIGNAL(readyRead()), this, SLOT(slotReadyRead()));
     connect(_reply, SIGNAL(downloadProgress(qint64, qint64)), this,
             SLOT(replyDownloadProgress(qint64, qint64)));
-    connect(_reply, SIGNAL(error(QNetworkReply::NetworkError)), this,
+    connect(_reply, SIGNAL(errorOccurred(QNetworkReply::NetworkError)), this,
             SLOT(slotError(QNetworkReply::NetworkError)));
 }
 

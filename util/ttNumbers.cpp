@@ -212,7 +212,8 @@ bool stringToFloat(const char* text, float& value, bool negativeValuesAllowed, b
 
 bool stringToInt(const char* text, int& value) {
     bool ok = false;
-    value = QString::fromUtf8(text != nullptr ? text : "").toInt(&ok, 10);
+    // Trimmed first: Qt 6 reads past ASCII blanks only, Qt 5 past every Unicode one (a no-break space).
+    value = QString::fromUtf8(text != nullptr ? text : "").trimmed().toInt(&ok, 10);
     return ok;
 }
 

@@ -3,7 +3,7 @@
 add_executable(orv_host_harness ${CMAKE_CURRENT_SOURCE_DIR}/plugin/hostHarness/hostHarness.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/common/WaitUntil.cpp)
 target_include_directories(orv_host_harness PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(orv_host_harness PRIVATE orv_update_server Qt5::Core Qt5::Network ${CMAKE_DL_LIBS})
+target_link_libraries(orv_host_harness PRIVATE orv_update_server ${ORV_QT}::Core ${ORV_QT}::Network ${CMAKE_DL_LIBS})
 add_dependencies(${target} orv_host_harness simExtOrv)
 target_compile_definitions(${target} PRIVATE ORV_TEST_HOST_HARNESS="$<TARGET_FILE:orv_host_harness>")
 # The tests compare texts with the maker's address chosen at build time.
