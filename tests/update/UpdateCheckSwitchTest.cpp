@@ -1,6 +1,5 @@
-// The switch that turns the automatic update check off: which values of the environment variable and
-// of the user-settings key count as off. Each row runs in a fresh process, whose module path is its
-// fresh working folder.
+// The switch that turns the automatic update check off: which values count as off, and how the two
+// places combine. (The check turned off by either place alone is a case of the update check.)
 #include "common/FileBytes.h"
 #include "common/IsolatedRun.h"
 #include "update/updateCheckSwitch_p.h"
@@ -12,48 +11,31 @@
 
 namespace {
 
-TEST(UpdateCheckSwitch, OnlyAClearlyOffValueInEitherPlaceTurnsTheCheckOff) {
-    const struct {
-        const char* name;
-        const char* variable; ///< nullptr: not set
-        const char* settings; ///< the user-settings file; nullptr: none
-        bool off;
-        bool unreadable = false; ///< the settings file cannot be read by the process
-    } rows[] = {
-        {"nothing set", nullptr, nullptr, false},
-        {"the key false", nullptr, "simExtOrv.updateCheck = false\n", true},
-        {"the key in capitals, among others", nullptr, "a = 1\r\nsimExtOrv.updateCheck=OFF // no\r\n", true},
-        {"the key 0", nullptr, "simExtOrv.updateCheck = 0\n", true},
-        {"the key true", nullptr, "simExtOrv.updateCheck = true\n", false},
-        {"the key a word that is not off", nullptr, "simExtOrv.updateCheck = offline\n", false},
-        {"the host's own key of a similar name", nullptr, "updateCheck = false\n", false},
-        {"the variable No", "No", nullptr, true},
-        {"the variable False", "False", nullptr, true},
-        {"the variable 1", "1", nullptr, false},
-        {"the variable empty", "", nullptr, false},
-        {"the variable with a trailing blank", "off ", nullptr, false},
-        {"the variable on and the key off", "on", "simExtOrv.updateCheck = no\n", true},
-        {"an unreadable settings file", nullptr, "simExtOrv.updateCheck = false\n", false, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+TEST(UpdateCheckSwitch, OnlyAClearlyOffValueTurnsTheCheckOff) {
+    for (const char* off : {"false", "OFF", "No", "0"})
+        EXPECT_TRUE(orv::isUpdateCheckOffValue(off)) << off;
+    for (const char* on : {"", "true", "1", "offline"})
+        EXPECT_FALSE(orv::isUpdateCheckOffValue(on)) << on;
+}
+
+// Each row in a fresh process, whose module path is its fresh working folder.
+TEST(UpdateCheckSwitch, TheVariableOnLeavesTheKeyOffInForceAndAnUnreadableFileLeavesTheCheckOn) {
+    for (const bool unreadable : {false, true}) {
+        SCOPED_TRACE(unreadable ? "an unreadable settings file" : "the variable on and the key off");
         const orvtest::IsolatedResult run = orvtest::runIsolated(
-            [&row] {
-                if (row.variable != nullptr)
-                    setenv(orv::kUpdateCheckVariable, row.variable, 1);
-                else
-                    unsetenv(orv::kUpdateCheckVariable);
-                if (row.settings != nullptr && (mkdir("system", 0755) != 0 ||
-                                                !orvtest::writeFileBytes("system/usrset.txt", row.settings)))
+            [unreadable] {
+                setenv(orv::kUpdateCheckVariable, "on", 1);
+                if (mkdir("system", 0755) != 0 ||
+                    !orvtest::writeFileBytes("system/usrset.txt", "simExtOrv.updateCheck = off\n"))
                     return 3;
                 // Root reads any file: the process becomes a user the file's mode then stops.
-                if (row.unreadable &&
+                if (unreadable &&
                     (chmod("system/usrset.txt", 0) != 0 || !orvtest::actAsUnprivilegedUser({".", "system"})))
                     return 3;
                 return orv::isUpdateCheckTurnedOff() ? 1 : 0;
             },
             orvtest::kNoHost);
-        EXPECT_EQ(row.off ? 1 : 0, run.exitCode);
+        EXPECT_EQ(unreadable ? 0 : 1, run.exitCode);
     }
 }
 

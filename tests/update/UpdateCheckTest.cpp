@@ -63,11 +63,6 @@ std::function<void()> timesAgo(float checkAgo, float displayAgo) {
     };
 }
 
-void turnOffInSettings() {
-    mkdir("system", 0755);
-    orvtest::writeFileBytes("system/usrset.txt", "simExtOrv.updateCheck = false\r\n");
-}
-
 /// Expects the reported timestamp file ("file") to hold the times checkAgo and displayAgo seconds
 /// before now, each within 300 s (times are stored to 128 s, and a run may be slow).
 void expectTimesAgo(const orvtest::ScenarioResult& result, float checkAgo, float displayAgo) {
@@ -116,7 +111,8 @@ const struct Row {
      [] { mkdir("updtChck.dat", 0755); }, NAN, NAN},
     // Turned off, the check leaves the timestamp file as it was, or absent.
     {"turned off by the user's key", kBugFixAnswer, "", 0, kPlain, kAny,
-     [] { timesAgo(2 * kDay, 8 * kDay)(); turnOffInSettings(); }, 2 * kDay, 8 * kDay},
+     [] { timesAgo(2 * kDay, 8 * kDay)(); mkdir("system", 0755);
+          orvtest::writeFileBytes("system/usrset.txt", "simExtOrv.updateCheck = false\r\n"); }, 2 * kDay, 8 * kDay},
     {"turned off by the administrator's variable", kBugFixAnswer, "", 0, kPlain, kAny,
      [] { setenv("ORV_UPDATE_CHECK", "off", 1); }, NAN, NAN},
     // Without blocking: the child is killed at its time limit otherwise.
