@@ -20,16 +20,13 @@ constexpr long kHeapGrowthBytes = 32 * 1024;
 constexpr long kResidentGrowthKb = 1024;
 constexpr long kResidentGrowthKbWithSanitizer = 2048;
 
-// What figure() gives for a figure that is missing or not measured.
 constexpr long kNoFigure = -999;
 
-// The number after "name: " in the figures.
+// The number after "name: " in the figures, or kNoFigure for one missing or not measured.
 long figure(const std::string& output, const std::string& name) {
     const std::string key = "\n" + name + ": ";
     const std::size_t at = output.find(key);
-    if (at == std::string::npos)
-        return kNoFigure;
-    const char* start = output.c_str() + at + key.size();
+    const char* start = at == std::string::npos ? "" : output.c_str() + at + key.size();
     char* end = nullptr;
     const long value = std::strtol(start, &end, 10);
     return end == start ? kNoFigure : value;
