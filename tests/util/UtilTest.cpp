@@ -183,9 +183,8 @@ TEST(ttNumbersLimits, UserFloatsAndLimitsMinimumWins) {
 TEST(ttNames, SuffixNumbersInBothStyles) {
     // name|number with hash|number without|base with hash|base without
     for (const std::string row :
-         {"robot#12|12|12|robot|robot#", "robot12|-1|12|robot12|robot", "robot#|-1|-1|robot|robot#",
-          "123|-1|123|123|", "|-1|-1||", "a##007|7|7|a#|a##", "a#2147483648|-1|-1|a|a#",
-          "a2147483647|-1|2147483647|a2147483647|a"}) {
+         {"r#12|12|12|r|r#", "r12|-1|12|r12|r", "r#|-1|-1|r|r#", "123|-1|123|123|", "|-1|-1||",
+          "a##007|7|7|a#|a##", "a#2147483648|-1|-1|a|a#", "a2147483647|-1|2147483647|a2147483647|a"}) {
         const Strings f = fields(row);
         EXPECT_EQ(std::to_string(tt::getNameSuffixNumber(f[0].c_str(), true)) + "|" +
                       std::to_string(tt::getNameSuffixNumber(f[0].c_str(), false)) + "|" +
@@ -198,12 +197,10 @@ TEST(ttNames, SuffixNumbersInBothStyles) {
     // name|increment|with dash|without dash: the base name alone below 0; where the suffix or the
     // moved number leaves the int range, the whole name gets the suffix 0
     for (const std::string row :
-         {"robot|1|robot#0|robot0", "robot#0|1|robot#1|robot#1", "robot#9|1|robot#10|robot#10",
-          "robot9|1|robot9#0|robot10", "robot#|1|robot#0|robot#0", "robot#007|1|robot#8|robot#8",
-          "a#12|1|a#13|a#13", "robot#0|-1|robot|robot#", "robot#5|-1|robot#4|robot#4", "robot|-1|robot|robot",
-          "r#3|0|r#3|r#3", "|1|#0|0", "r#5|-2147483648|r|r#", "r#5|2147483647|r#5#0|r#50",
-          "robot#2147483647|1|robot#2147483647#0|robot#21474836470",
-          "robot#99999999999|1|robot#99999999999#0|robot#999999999990"}) {
+         {"r|1|r#0|r0", "r#9|1|r#10|r#10", "r9|1|r9#0|r10", "r#|1|r#0|r#0", "r#007|1|r#8|r#8", "r#0|-1|r|r#",
+          "r#5|-1|r#4|r#4", "r|-1|r|r", "r#3|0|r#3|r#3", "|1|#0|0", "r#5|-2147483648|r|r#",
+          "r#5|2147483647|r#5#0|r#50", "r#2147483647|1|r#2147483647#0|r#21474836470",
+          "r#99999999999|1|r#99999999999#0|r#999999999990"}) {
         const Strings f = fields(row);
         EXPECT_EQ(tt::generateNewName_dash(f[0], std::stoi(f[1])) + "|" +
                       tt::generateNewName_noDash(f[0], std::stoi(f[1])),
@@ -215,8 +212,8 @@ TEST(ttNames, SuffixNumbersInBothStyles) {
 TEST(ttNames, IllegalCharactersAndAltNames) {
     // name|hash allowed|result|whether something was replaced
     for (const std::string row :
-         {"my robot#2|1|my_robot#2|1", "r#12|0|r_12|1", "a#01|1|a_01|1", "a#0|1|a#0|0", "#5|1|_5|1",
-          "a_b|1|a_b|0", "r#|1|r_|1", "a#b#1|1|a_b_1|1", "a-b(c)\xc3|1|a_b(c)_|1"}) {
+         {"my r#2|1|my_r#2|1", "r#12|0|r_12|1", "a#01|1|a_01|1", "a#0|1|a#0|0", "#5|1|_5|1", "a_b|1|a_b|0",
+          "r#|1|r_|1", "a#b#1|1|a_b_1|1", "a-b(c)\xc3|1|a_b(c)_|1"}) {
         Strings f = fields(row);
         const bool replaced = tt::removeIllegalCharacters(f[0], f[1] == "1");
         EXPECT_EQ(f[0] + "|" + std::to_string(replaced), f[2] + "|" + f[3]) << row;
