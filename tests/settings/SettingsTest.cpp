@@ -16,18 +16,15 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sched.h>
 #include <set>
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <system_error>
 #include <unistd.h>
@@ -281,11 +278,10 @@ TEST(CConfReaderAndWriterTest, writingKeepsWhatTheFileIsItsOtherNamesAndItsOwner
               "a.txt b.txt fifo m.txt");
 }
 
-/// The names in a folder (by their bytes), sorted and joined by blanks.
+/// The names in a folder by their bytes, sorted and joined by blanks.
 std::string entries(const std::string& folder) {
     std::set<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.insert(entry.path().filename());
     std::string joined;
     for (const std::string& name : names)
@@ -293,114 +289,61 @@ std::string entries(const std::string& folder) {
     return joined;
 }
 
-/// What a file carries beside its bytes: mode, owner, group, and each extended attribute (an
-/// access-control list is one) with its value.
+/// A file's mode and the names of its extended attributes (an access-control list is one).
 std::string carried(const std::string& path) {
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return "<missing>";
-    std::string text = std::to_string(st.st_mode & 07777) + " " + std::to_string(st.st_uid) + ":" +
-                       std::to_string(st.st_gid);
     char names[4096];
     const ssize_t length = listxattr(path.c_str(), names, sizeof(names));
-    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
-        char value[4096];
-        const ssize_t size = getxattr(path.c_str(), names + at, value, sizeof(value));
-        text += " " + std::string(names + at) + "=" +
-                std::string(value, static_cast<std::size_t>(std::max<ssize_t>(size, 0)));
-    }
-    return text;
+    return std::to_string(stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0) + " " +
+           std::string(names, static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
 }
 
 TEST(CConfReaderAndWriterTest, writingKeepsWhatTheOldFileCarriedAndAnyValidNameIsWritten) {
-    // Each row makes a file (or none) in a fresh folder and gives the path to write. Afterwards the
-    // folder holds the listed entries, the file's own folder the file alone (no temporary file is
-    // left), the file carries what it carried before, and reading the path gives back what was
-    // written.
-    const auto command = [](const std::string& line) { return std::system(line.c_str()) == 0; };
-    const std::string latin1 = "caf\xe9";
+    // Folders for a 255-byte name in a path a byte or two short of the longest (in any temporary folder).
+    const std::size_t length = PATH_MAX - 258 - orvtest::FileTree().root().size();
+    std::string folders;
+    while (folders.size() < length)
+        folders += "/" + std::string(std::min<std::size_t>(250, length - folders.size()), 'd');
     const struct {
         const char* name;
-        std::function<std::string(const orvtest::FileTree&)> prepare;
-        std::string listing;
+        std::string file;
+        const char* setup; // shell commands that make the file $f; null for a new file
     } rows[] = {
-        {"an access-control list whose mask lets the group write",
-         [&](const orvtest::FileTree& tree) {
-             tree.file("f", "old");
-             EXPECT_TRUE(chmod(tree.path("f").c_str(), 0640) == 0 &&
-                         command("setfacl -m u:0:rw " + tree.path("f")));
-             return tree.path("f");
-         },
-         "f"},
-        {"an extended attribute",
-         [&](const orvtest::FileTree& tree) {
-             tree.file("f", "old");
-             EXPECT_TRUE(command("setfattr -n user.x -v 1 " + tree.path("f")));
-             return tree.path("f");
-         },
-         "f"},
-        {"a name of 255 bytes",
-         [](const orvtest::FileTree& tree) {
-             tree.file(std::string(255, 'n'), "old");
-             return tree.path(std::string(255, 'n'));
-         },
-         std::string(255, 'n')},
-        {"a new name of 255 bytes",
-         [](const orvtest::FileTree& tree) { return tree.path(std::string(255, 'n')); },
-         std::string(255, 'n')},
-        {"a new path one byte short of the longest, its folders made",
-         [](const orvtest::FileTree& tree) {
-             std::string path = tree.root();
-             while (path.size() < 3990)
-                 path += "/" + std::string(std::min<std::size_t>(250, 3990 - path.size()), 'd');
-             return path + "/" + std::string(PATH_MAX - 2 - path.size() - 1, 'n');
-         },
-         std::string(250, 'd')},
-        {"a new file in a new folder named in Latin-1",
-         [&](const orvtest::FileTree& tree) { return tree.path(latin1 + "/conf.txt"); }, latin1},
-        {"a file in a folder named in Latin-1",
-         [&](const orvtest::FileTree& tree) {
-             EXPECT_EQ(mkdir(tree.path(latin1).c_str(), 0755), 0);
-             EXPECT_TRUE(orvtest::writeFileBytes(tree.path(latin1 + "/conf.txt"), "v = old\n"));
-             return tree.path(latin1 + "/conf.txt");
-         },
-         latin1},
+        {"an access-control list whose mask lets the group write, and an extended attribute", "f",
+         "echo old >$f && chmod 640 $f && setfacl -m u:0:rw $f && setfattr -n user.x -v 1 $f"},
+        {"a new name of 255 bytes in new folders, the path near the longest",
+         folders.substr(1) + "/" + std::string(255, 'n'), nullptr},
+        {"a new file in a new folder named in Latin-1", "caf\xe9/conf.txt", nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const orvtest::FileTree tree;
-        const std::string path = row.prepare(tree);
-        ASSERT_LT(path.size(), std::size_t{PATH_MAX});
+        const std::string path = tree.path(row.file);
+        ASSERT_TRUE(row.setup == nullptr || std::system(("f='" + path + "' && " + row.setup).c_str()) == 0);
         const std::string before = carried(path);
         EXPECT_TRUE(holding("new").writeConfiguration(path.c_str()));
-        if (before != "<missing>") {
-            EXPECT_EQ(carried(path), before);
-        }
+        EXPECT_EQ(row.setup != nullptr ? carried(path) : before, before);
         CConfReaderAndWriter back;
         std::string value;
         EXPECT_TRUE(back.readConfiguration(path.c_str()) && back.getString("v", value) && value == "new");
-        EXPECT_EQ(entries(tree.root()), row.listing);
+        // The folder named by the path's bytes holds the file alone, no temporary file beside it.
         const std::size_t slash = path.rfind('/');
         EXPECT_EQ(entries(path.substr(0, slash)), path.substr(slash + 1));
         // The temporary folder's own clean-up stops at a name that is not UTF-8.
-        for (const auto& entry : std::filesystem::directory_iterator(tree.root()))
-            std::filesystem::remove_all(entry.path());
+        std::filesystem::remove_all(tree.path(row.file.substr(0, row.file.find('/'))));
     }
 }
 
 TEST(CConfReaderAndWriterTest, aPathToAnOpenFileOfTheProcessIsWrittenThrough) {
-    for (const std::string folder : {"/dev/fd/", "/proc/self/fd/"}) {
-        SCOPED_TRACE(folder);
-        const orvtest::FileTree tree;
-        tree.file("log", "earlier\n");
-        const int fd = open(tree.path("log").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        ASSERT_GE(fd, 0);
-        EXPECT_TRUE(holding("new").writeConfiguration((folder + std::to_string(fd)).c_str()));
-        EXPECT_EQ(write(fd, "later\n", 6), 6);
-        close(fd);
-        EXPECT_EQ(tree.read("log"), "earlier\nv = new\r\nlater\n");
-        EXPECT_EQ(entries(tree.root()), "log");
-    }
+    const orvtest::FileTree tree;
+    tree.file("log", "earlier\n");
+    const int fd = open(tree.path("log").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(holding("new").writeConfiguration(("/dev/fd/" + std::to_string(fd)).c_str()));
+    EXPECT_EQ(write(fd, "later\n", 6), 6);
+    close(fd);
+    EXPECT_EQ(tree.read("log"), "earlier\nv = new\r\nlater\n");
+    EXPECT_EQ(entries(tree.root()), "log");
 }
 
 TEST(CConfReaderAndWriterTest, aFileWithAMountOnItIsWrittenThroughTheMount) {
@@ -430,21 +373,15 @@ TEST(CConfReaderAndWriterTest, aFileWithAMountOnItIsWrittenThroughTheMount) {
 TEST(ConfigFileWriterTest, aWriterKilledPartWayLeavesNoFileBehind) {
     const orvtest::FileTree tree;
     tree.file("conf.txt", "old");
-    for (const char* name : {"conf.txt", "new.txt"}) {
-        SCOPED_TRACE(name);
-        std::fflush(nullptr);
-        const pid_t child = fork();
-        if (child == 0) {
+    const orvtest::IsolatedResult run = orvtest::runIsolated(
+        [&tree] {
             orv::ConfigFileWriter writer;
-            if (writer.open(tree.path(name)) == 0 && writer.write("partial") == 0)
-                raise(SIGKILL);
-            _exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status));
-        EXPECT_EQ(entries(tree.root()) + " " + tree.read("conf.txt"), "conf.txt old");
-    }
+            return writer.open(tree.path("conf.txt")) == 0 && writer.write("partial") == 0 ? raise(SIGKILL)
+                                                                                           : 1;
+        },
+        orvtest::kNoHost);
+    EXPECT_EQ(run.exitCode, -1);
+    EXPECT_EQ(entries(tree.root()) + " " + tree.read("conf.txt"), "conf.txt old");
 }
 
 /// Prints each lookup's result and the value afterwards (the float in hundredths, whatever the
