@@ -114,11 +114,8 @@ TEST(CConfReaderAndWriterTest, typedGettersTakeOnlyWholeTextsAndSetTriplesUntilO
         {"1,", "b 0 1, i 0 -99, f 0 -99" + none}};
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(gets(holding(text), "v"), expected) << text;
-    // Names are matched exactly; a missing one leaves every out value alone, also where 16 names fill
-    // the index as far as it may be filled.
-    CConfReaderAndWriter conf = holding("1,2,3");
-    for (int i = 1; i < 16; ++i)
-        ASSERT_TRUE(conf.addInteger(("n" + std::to_string(i)).c_str(), i, ""));
+    // Names are matched exactly; a missing one leaves every out value alone.
+    const CConfReaderAndWriter conf = holding("1,2,3");
     for (const char* name : {"V", "v ", "", static_cast<const char*>(nullptr)}) {
         std::string s = "unchanged";
         EXPECT_FALSE(conf.getString(name, s));
@@ -160,11 +157,11 @@ TEST(CConfReaderAndWriterTest, everyValueTypeIsWrittenAndReadBack) {
 }
 
 TEST(CConfReaderAndWriterTest, aLargeFileWithRepeatedNamesKeepsTheLatestValueAndPlace) {
-    // Its first lines are short, which misleads the room planned for the rest; then every name comes
-    // twice more in reverse order, so that entries are replaced far from the end of the list.
+    // Every name comes twice more in reverse order, so that entries are replaced far from the end of
+    // the list.
     std::string file, expected = "held = 1\r\n";
     for (int i = 0; i < 3000; ++i)
-        file += "n" + std::to_string(i) + " = " + std::string(i < 64 ? 1 : 300, 'v') + "\n";
+        file += "n" + std::to_string(i) + " = v\n";
     for (int i = 2999; i >= 0; --i) {
         file += "n" + std::to_string(i) + " = x\nn" + std::to_string(i) + " = v" + std::to_string(i) + "\n";
         expected += "n" + std::to_string(i) + " = v" + std::to_string(i) + "\r\n";
@@ -175,6 +172,20 @@ TEST(CConfReaderAndWriterTest, aLargeFileWithRepeatedNamesKeepsTheLatestValueAnd
     std::string value;
     EXPECT_TRUE(conf.getString("n0", value) && value == "v0" && conf.getString("n2999", value) &&
                 value == "v2999");
+}
+
+TEST(CConfReaderAndWriterTest, readingAgainMovesReplacedNamesBehindTheFreeLinesAndKeepsLookupsRight) {
+    // Each read replaces names held before free lines; the second replaces one that the first moved.
+    CConfReaderAndWriter conf;
+    ASSERT_TRUE(conf.addRandomLine("top") && conf.addString("a", "1", "") && conf.addRandomLine("mid") &&
+                conf.addString("b", "2", "") && conf.addRandomLine("end"));
+    ASSERT_TRUE(readBytes(conf, "a = 3\nc = 4\nb = 5\n") && readBytes(conf, "c = 6\nd = 7\n"));
+    EXPECT_EQ(written(conf), "top\r\nmid\r\nend\r\na = 3\r\nb = 5\r\nc = 6\r\nd = 7\r\n");
+    std::string values, value;
+    for (const char* name : {"a", "b", "c", "d", ""})
+        values += (conf.getString(name, value) ? value : "?") + ",";
+    EXPECT_EQ(values, "3,5,6,7,,");
+    EXPECT_FALSE(conf.addString("b", "x", "") || conf.addString("c", "x", ""));
 }
 
 TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOldOne) {
