@@ -114,8 +114,11 @@ TEST(CConfReaderAndWriterTest, typedGettersTakeOnlyWholeTextsAndSetTriplesUntilO
         {"1,", "b 0 1, i 0 -99, f 0 -99" + none}};
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(gets(holding(text), "v"), expected) << text;
-    // Names are matched exactly; a missing one leaves every out value alone.
-    const CConfReaderAndWriter conf = holding("1,2,3");
+    // Names are matched exactly; a missing one leaves every out value alone, also where 16 names fill
+    // the index as far as it may be filled.
+    CConfReaderAndWriter conf = holding("1,2,3");
+    for (int i = 1; i < 16; ++i)
+        ASSERT_TRUE(conf.addInteger(("n" + std::to_string(i)).c_str(), i, ""));
     for (const char* name : {"V", "v ", "", static_cast<const char*>(nullptr)}) {
         std::string s = "unchanged";
         EXPECT_FALSE(conf.getString(name, s));
@@ -157,11 +160,11 @@ TEST(CConfReaderAndWriterTest, everyValueTypeIsWrittenAndReadBack) {
 }
 
 TEST(CConfReaderAndWriterTest, aLargeFileWithRepeatedNamesKeepsTheLatestValueAndPlace) {
-    // Every name comes twice more in reverse order, so that entries are replaced far from the end of
-    // the list.
+    // Its first lines are short, which misleads the room planned for the rest; then every name comes
+    // twice more in reverse order, so that entries are replaced far from the end of the list.
     std::string file, expected = "held = 1\r\n";
     for (int i = 0; i < 3000; ++i)
-        file += "n" + std::to_string(i) + " = v\n";
+        file += "n" + std::to_string(i) + " = " + std::string(i < 64 ? 1 : 300, 'v') + "\n";
     for (int i = 2999; i >= 0; --i) {
         file += "n" + std::to_string(i) + " = x\nn" + std::to_string(i) + " = v" + std::to_string(i) + "\n";
         expected += "n" + std::to_string(i) + " = v" + std::to_string(i) + "\r\n";
