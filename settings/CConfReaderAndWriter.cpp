@@ -109,10 +109,13 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         unsigned int bytesRead = 0;
         std::string line;
         const std::size_t before = _variables.size();
+        bool planned = false;
         while (archive.readSingleLine(bytesRead, line, false)) {
             _readLine(line, firstReplaced);
-            if (_variables.size() - before == kSampleEntries)
+            if (!planned && _variables.size() - before == kSampleEntries) {
                 _reserveForRestOfFile(bytesRead, file.getLength());
+                planned = true;
+            }
         }
         archive.close();
         file.close();
