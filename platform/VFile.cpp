@@ -1,6 +1,6 @@
 #include "platform/VFile.h"
 
-#include "platform/VFileFinder.h"
+#include "platform/filesWithPrefix_p.h"
 #include "platform/parentFolders_p.h"
 
 #include <QFile>
@@ -146,18 +146,8 @@ void VFile::eraseFile(const std::string& path) {
 }
 
 int VFile::eraseFilesWithPrefix(const char* folder, const char* prefix) {
-    if (folder == nullptr || prefix == nullptr)
-        return 0;
-    VFileFinder finder;
-    const int count = finder.searchFilesOrFolders(folder);
-    const std::string start(prefix);
     int erased = 0;
-    for (int i = 0; i < count; ++i) {
-        const SFileOrFolder* item = finder.getFoundItem(i);
-        if (!item->isFile || item->name.compare(0, start.size(), start) != 0)
-            continue;
-        if (removeFile(item->path))
-            ++erased;
-    }
+    for (const SFileOrFolder& item : orv::filesWithPrefix(folder, prefix))
+        erased += removeFile(item.path) ? 1 : 0;
     return erased;
 }

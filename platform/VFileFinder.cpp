@@ -1,5 +1,7 @@
 #include "platform/VFileFinder.h"
 
+#include "platform/filesWithPrefix_p.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -110,12 +112,19 @@ int VFileFinder::countFolders(const char* folder) {
 }
 
 int VFileFinder::countFilesWithPrefix(const char* folder, const char* prefix) {
+    return static_cast<int>(orv::filesWithPrefix(folder, prefix).size());
+}
+
+std::vector<SFileOrFolder> orv::filesWithPrefix(const char* folder, const char* prefix) {
+    std::vector<SFileOrFolder> files;
     if (folder == nullptr || prefix == nullptr)
-        return 0;
+        return files;
     VFileFinder finder;
-    finder.searchFilesOrFolders(folder);
-    int count = 0;
-    for (const SFileOrFolder& item : finder._foundItems)
-        count += (item.isFile && hasPrefix(item.name, prefix)) ? 1 : 0;
-    return count;
+    const int count = finder.searchFilesOrFolders(folder);
+    for (int i = 0; i < count; ++i) {
+        SFileOrFolder* item = finder.getFoundItem(i);
+        if (item->isFile && hasPrefix(item->name, prefix))
+            files.push_back(std::move(*item));
+    }
+    return files;
 }

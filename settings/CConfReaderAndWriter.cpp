@@ -10,35 +10,39 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <functional>
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <type_traits>
 #include <utility>
 
 namespace {
 
 constexpr std::size_t kMaxEntries = INT_MAX;
+constexpr std::size_t kNone = SIZE_MAX;
 /// How many entries of a file are read before room is made for the rest of it.
 constexpr std::size_t kSampleEntries = 64;
 
-std::string numberText(int value) {
-    char buffer[16];
-    const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof(buffer), value);
-    return std::string(buffer, end.ptr);
-}
-
-/// Nine significant digits as C's "%.9g" gives them in the C locale (so a float reads back
-/// exactly); "inf", "-inf", "nan" and "-nan" for the special values.
-std::string numberText(float value) {
+/// An integer in plain decimal; a float with nine significant digits as C's "%.9g" gives them in the
+/// C locale (so it reads back exactly), "inf", "-inf", "nan" and "-nan" for the special values.
+template <typename T> std::string numberText(T value) {
     char buffer[32];
-    const std::to_chars_result end =
-        std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 9);
+    std::to_chars_result end;
+    if constexpr (std::is_same_v<T, float>)
+        end = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 9);
+    else
+        end = std::to_chars(buffer, buffer + sizeof(buffer), value);
     return std::string(buffer, end.ptr);
 }
 
 template <typename T> std::string tripleText(const T value[3]) {
     return numberText(value[0]) + "," + numberText(value[1]) + "," + numberText(value[2]);
+}
+
+std::uint32_t hashOf(std::string_view name) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
 }
 
 /// Room for one more element, growing geometrically, so that the push_back after it cannot throw.
@@ -95,9 +99,9 @@ CConfReaderAndWriter::~CConfReaderAndWriter() = default;
 bool CConfReaderAndWriter::readConfiguration(const char* filename) {
     if (filename == nullptr || !VFile::doesFileExist(filename))
         return false;
-    // A name read again is only marked here and the gaps are closed once at the end, which keeps
-    // reading linear however many names repeat.
-    ReadState reading;
+    // A name read again only moves in the index here; the entries it leaves behind are dropped
+    // once at the end, which keeps reading linear however many names repeat.
+    std::size_t firstReplaced = kNone;
     bool result = false;
     try {
         VFile file(filename, VFile::READ | VFile::SHARE_DENY_NONE);
@@ -107,9 +111,9 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         const std::size_t before = _variables.size();
         bool planned = false;
         while (archive.readSingleLine(bytesRead, line, false)) {
-            _readLine(line, reading);
+            _readLine(line, firstReplaced);
             if (!planned && _variables.size() - before == kSampleEntries) {
-                _reserveForRestOfFile(kSampleEntries, bytesRead, file.getLength());
+                _reserveForRestOfFile(bytesRead, file.getLength());
                 planned = true;
             }
         }
@@ -119,70 +123,42 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
     } catch (const std::exception& e) {
         VFile::reportAndHandleFileExceptionError(e);
     }
-    _indexPending(reading);
-    _dropRemoved(reading);
+    if (firstReplaced != kNone)
+        _dropReplaced(firstReplaced);
     return result;
 }
 
-void CConfReaderAndWriter::_readLine(std::string& line, ReadState& reading) {
+void CConfReaderAndWriter::_readLine(std::string& line, std::size_t& firstReplaced) {
     tt::removeComments(line);
     const std::size_t equal = line.find('=');
-    if (equal == std::string::npos || equal == 0 || equal + 1 == line.size())
+    if (equal == std::string::npos)
         return;
     std::string name = line.substr(0, equal);
     std::string value = line.substr(equal + 1);
     if (!tt::removeSpacesAtBeginningAndEnd(name) || !tt::removeSpacesAtBeginningAndEnd(value) ||
         name.find(' ') != std::string::npos)
         return;
-    _reserveEntry(reading.pending ? 2 : 1);
-    if (reading.removed.size() < _variables.size())
-        reading.removed.resize(_variables.size()); // room to mark any entry before the new one
-    // Nothing below can fail.
-    const std::uint32_t hash = _hashOf(name);
-    __builtin_prefetch(&_index[hash & (_index.size() - 1)]);
-    _indexPending(reading);
-    _variables.push_back(std::move(name));
-    _values.push_back(std::move(value));
-    _comments.emplace_back();
-    reading.pending = true;
-    reading.pendingHash = hash;
+    if (!_append(std::move(name), std::move(value), std::string(), &firstReplaced))
+        throw std::length_error("too many entries");
 }
 
-void CConfReaderAndWriter::_indexPending(ReadState& reading) noexcept {
-    if (!reading.pending)
-        return;
-    const int replaced = _indexEntry(_variables.size() - 1, reading.pendingHash, true);
-    reading.pending = false;
-    if (replaced < 0)
-        return;
-    reading.removed[static_cast<std::size_t>(replaced)] = true;
-    reading.firstRemoved = std::min(reading.firstRemoved, static_cast<std::size_t>(replaced));
-}
-
-void CConfReaderAndWriter::_dropRemoved(const ReadState& reading) noexcept {
-    const std::vector<bool>& removed = reading.removed;
-    const std::size_t mask = _index.size() - 1;
-    std::size_t kept = reading.firstRemoved;
-    for (std::size_t i = kept; i < _variables.size(); ++i) {
-        if (i < removed.size() && removed[i])
+void CConfReaderAndWriter::_dropReplaced(std::size_t from) noexcept {
+    std::size_t kept = from;
+    for (std::size_t i = from; i < _variables.size(); ++i) {
+        // Every name is indexed, at its first entry; free lines after the first are kept too.
+        IndexSlot& indexed = _index[_slotOf(_variables[i], hashOf(_variables[i]))];
+        const bool first = indexed.position == static_cast<std::int32_t>(i);
+        if (!first && !_variables[i].empty())
             continue;
         if (kept != i) {
             _variables[kept] = std::move(_variables[i]);
             _values[kept] = std::move(_values[i]);
             _comments[kept] = std::move(_comments[i]);
-            // Only a name's first entry is indexed: a later free line finds no slot of its own.
-            for (std::size_t slot = _hashOf(_variables[kept]) & mask; _index[slot].position >= 0;
-                 slot = (slot + 1) & mask) {
-                if (_index[slot].position == static_cast<std::int32_t>(i)) {
-                    _index[slot].position = static_cast<std::int32_t>(kept);
-                    break;
-                }
-            }
+            if (first)
+                indexed.position = static_cast<std::int32_t>(kept);
         }
         ++kept;
     }
-    if (kept >= _variables.size())
-        return; // nothing was removed
     _variables.resize(kept);
     _values.resize(kept);
     _comments.resize(kept);
@@ -196,17 +172,10 @@ bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
     orv::ConfigFileWriter file;
     if (const int error = file.open(filename))
         return reportFailure("cannot open " + quotedName + " for writing", error);
-    std::string line;
     for (std::size_t i = 0; i < _variables.size(); ++i) {
-        if (_variables[i].empty()) {
-            line = _comments[i];
-        } else {
-            line = _variables[i] + " = " + _values[i];
-            if (!_comments[i].empty())
-                line += " // " + _comments[i];
-        }
-        line += "\r\n";
-        if (const int error = file.write(line))
+        const bool free = _variables[i].empty(), commented = !free && !_comments[i].empty();
+        const std::string line = free ? _comments[i] : _variables[i] + " = " + _values[i];
+        if (const int error = file.write(line + (commented ? " // " + _comments[i] : "") + "\r\n"))
             return reportFailure("cannot write " + quotedName, error);
     }
     if (const int error = file.finish())
@@ -218,10 +187,9 @@ bool CConfReaderAndWriter::writeConfiguration(const char* filename) const {
 
 bool CConfReaderAndWriter::getString(const char* name, std::string& value) const {
     const std::string* text = _valueOf(name);
-    if (text == nullptr)
-        return false;
-    value = *text;
-    return true;
+    if (text != nullptr)
+        value = *text;
+    return text != nullptr;
 }
 
 bool CConfReaderAndWriter::getBoolean(const char* name, bool& value) const {
@@ -280,14 +248,14 @@ bool CConfReaderAndWriter::addIntVector3(const char* name, const int value[3], c
 }
 
 bool CConfReaderAndWriter::addRandomLine(const char* line) {
-    if (_variables.size() >= kMaxEntries)
-        return false;
-    _append(std::string(), std::string(), textOrEmpty(line));
-    return true;
+    return _append(std::string(), std::string(), textOrEmpty(line));
 }
 
 int CConfReaderAndWriter::_getVariableIndex(const char* name) const {
-    return name != nullptr ? _positionOf(name) : -1;
+    if (name == nullptr)
+        return -1;
+    const std::string_view key(name);
+    return _index.empty() ? -1 : _index[_slotOf(key, hashOf(key))].position;
 }
 
 const std::string* CConfReaderAndWriter::_valueOf(const char* name) const {
@@ -295,70 +263,52 @@ const std::string* CConfReaderAndWriter::_valueOf(const char* name) const {
     return position >= 0 ? &_values[static_cast<std::size_t>(position)] : nullptr;
 }
 
-int CConfReaderAndWriter::_positionOf(std::string_view name) const {
-    return _index.empty() ? -1 : _index[_slotOf(name, _hashOf(name))].position;
-}
-
 bool CConfReaderAndWriter::_add(const char* name, std::string value, const char* comment) {
-    if (name == nullptr || _getVariableIndex(name) >= 0 || _variables.size() >= kMaxEntries)
-        return false;
-    _append(name, std::move(value), textOrEmpty(comment));
-    return true;
+    return name != nullptr && _getVariableIndex(name) < 0 &&
+           _append(name, std::move(value), textOrEmpty(comment));
 }
 
-void CConfReaderAndWriter::_append(std::string name, std::string value, std::string comment) {
-    _reserveEntry(1);
+bool CConfReaderAndWriter::_append(std::string name, std::string value, std::string comment,
+                                   std::size_t* firstReplaced) {
+    if (_variables.size() >= kMaxEntries)
+        return false;
+    makeRoomForOne(_variables);
+    makeRoomForOne(_values);
+    makeRoomForOne(_comments);
+    _makeRoomInIndex(1);
     // Nothing below can fail.
-    const std::uint32_t hash = _hashOf(name);
+    const auto position = static_cast<std::int32_t>(_variables.size());
+    const std::uint32_t hash = hashOf(name);
+    IndexSlot& indexed = _index[_slotOf(name, hash)];
+    if (indexed.position < 0) {
+        indexed = {hash, position};
+        ++_indexed;
+    } else if (firstReplaced != nullptr) {
+        *firstReplaced = std::min(*firstReplaced, static_cast<std::size_t>(indexed.position));
+        indexed.position = position;
+    }
     _variables.push_back(std::move(name));
     _values.push_back(std::move(value));
     _comments.push_back(std::move(comment));
-    _indexEntry(_variables.size() - 1, hash, false);
+    return true;
 }
 
-int CConfReaderAndWriter::_indexEntry(std::size_t position, std::uint32_t hash, bool replace) noexcept {
-    IndexSlot& slot = _index[_slotOf(_variables[position], hash)];
-    if (slot.position < 0) {
-        slot = {hash, static_cast<std::int32_t>(position)};
-        ++_indexed;
-        return -1;
-    }
-    if (!replace)
-        return -1;
-    const int earlier = slot.position;
-    slot.position = static_cast<std::int32_t>(position);
-    return earlier;
-}
-
-std::uint32_t CConfReaderAndWriter::_hashOf(std::string_view name) {
-    return static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
-}
-
-std::size_t CConfReaderAndWriter::_slotOf(std::string_view name, std::uint32_t hash) const {
+std::size_t CConfReaderAndWriter::_slotOf(std::string_view name, std::uint32_t hash) const noexcept {
     const std::size_t mask = _index.size() - 1;
     std::size_t slot = hash & mask;
     for (; _index[slot].position >= 0; slot = (slot + 1) & mask) {
-        if (_index[slot].hash == hash && _variables[static_cast<std::size_t>(_index[slot].position)] == name)
+        const IndexSlot& held = _index[slot];
+        if (held.hash == hash && _variables[static_cast<std::size_t>(held.position)] == name)
             break;
     }
     return slot;
 }
 
-void CConfReaderAndWriter::_reserveEntry(std::size_t names) {
-    if (_variables.size() >= kMaxEntries)
-        throw std::length_error("too many entries");
-    makeRoomForOne(_variables);
-    makeRoomForOne(_values);
-    makeRoomForOne(_comments);
-    _reserveIndex(names);
-}
-
-void CConfReaderAndWriter::_reserveForRestOfFile(std::size_t entriesSoFar, std::uint64_t bytesSoFar,
-                                                 std::uint64_t length) noexcept {
+void CConfReaderAndWriter::_reserveForRestOfFile(std::uint64_t bytesSoFar, std::uint64_t length) noexcept {
     if (bytesSoFar == 0 || length <= bytesSoFar)
         return;
     const std::uint64_t rest = length - bytesSoFar;
-    const std::uint64_t more = std::min(rest * entriesSoFar / bytesSoFar, rest / 32);
+    const std::uint64_t more = std::min(rest * kSampleEntries / bytesSoFar, rest / 32);
     if (more > kMaxEntries - _variables.size())
         return;
     const std::size_t total = _variables.size() + static_cast<std::size_t>(more);
@@ -366,27 +316,26 @@ void CConfReaderAndWriter::_reserveForRestOfFile(std::size_t entriesSoFar, std::
         _variables.reserve(total);
         _values.reserve(total);
         _comments.reserve(total);
-        _reserveIndex(static_cast<std::size_t>(more) + 1); // + 1 for an entry not yet indexed
+        _makeRoomInIndex(static_cast<std::size_t>(more));
     } catch (const std::bad_alloc&) {
         // The lists grow step by step instead.
     }
 }
 
-void CConfReaderAndWriter::_reserveIndex(std::size_t names) {
-    std::size_t size = std::max<std::size_t>(_index.size(), 16);
+void CConfReaderAndWriter::_makeRoomInIndex(std::size_t names) {
+    std::size_t size = std::max<std::size_t>(16, _index.size());
     while ((_indexed + names) * 2 > size)
         size *= 2;
     if (size == _index.size())
         return;
     std::vector<IndexSlot> larger(size, IndexSlot{0, -1});
-    const std::size_t mask = size - 1;
-    for (const IndexSlot& old : _index) {
-        if (old.position < 0)
-            continue;
-        std::size_t slot = old.hash & mask;
-        while (larger[slot].position >= 0)
+    const std::size_t mask = larger.size() - 1;
+    for (const IndexSlot& held : _index) {
+        std::size_t slot = held.hash & mask;
+        while (held.position >= 0 && larger[slot].position >= 0)
             slot = (slot + 1) & mask;
-        larger[slot] = old;
+        if (held.position >= 0)
+            larger[slot] = held;
     }
     _index.swap(larger);
 }

@@ -174,6 +174,20 @@ TEST(CConfReaderAndWriterTest, aLargeFileWithRepeatedNamesKeepsTheLatestValueAnd
                 value == "v2999");
 }
 
+TEST(CConfReaderAndWriterTest, readingAgainMovesReplacedNamesBehindTheFreeLinesAndKeepsLookupsRight) {
+    // Each read replaces names held before free lines; the second replaces one that the first moved.
+    CConfReaderAndWriter conf;
+    ASSERT_TRUE(conf.addRandomLine("top") && conf.addString("a", "1", "") && conf.addRandomLine("mid") &&
+                conf.addString("b", "2", "") && conf.addRandomLine("end"));
+    ASSERT_TRUE(readBytes(conf, "a = 3\nc = 4\nb = 5\n") && readBytes(conf, "c = 6\nd = 7\n"));
+    EXPECT_EQ(written(conf), "top\r\nmid\r\nend\r\na = 3\r\nb = 5\r\nc = 6\r\nd = 7\r\n");
+    std::string values, value;
+    for (const char* name : {"a", "b", "c", "d", ""})
+        values += (conf.getString(name, value) ? value : "?") + ",";
+    EXPECT_EQ(values, "3,5,6,7,,");
+    EXPECT_FALSE(conf.addString("b", "x", "") || conf.addString("c", "x", ""));
+}
+
 TEST(CConfReaderAndWriterTest, writingReplacesTheWholeFileOrOnFailureKeepsTheOldOne) {
     // A fresh working folder, and a file size limit of its own.
     const orvtest::IsolatedResult run = orvtest::runIsolated(
