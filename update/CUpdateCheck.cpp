@@ -27,9 +27,9 @@ float secondsNow() {
 
 CUpdateCheck::CUpdateCheck(unsigned long idHash, const std::string& idString, int edition, int version,
                            int revision, bool flagE, bool flagF)
-    : QObject(nullptr), _timesFilePath(orv::moduleFilePath(orv::kUpdateTimesFileName)), _edition(edition),
-      _version(version), _revision(revision), _flagE(flagE), _flagF(flagF), _idHash(idHash),
-      _idString(idString) {
+    : QObject(nullptr), _timesFilePath(orv::moduleFilePath(orv::kUpdateTimesFileName)),
+      _checkInterval(orv::kUpdateCheckIntervalSeconds), _edition(edition), _version(version),
+      _revision(revision), _flagE(flagE), _flagF(flagF), _idHash(idHash), _idString(idString) {
     // Without a module path there is no timestamp file, and the checker stays disabled.
 
     // No meta types are registered: Qt's registry outlives the library, and would point the host's

@@ -55,7 +55,7 @@ private:
     std::string _timesFilePath;
     float _lastCheckTime = 0.0f;
     float _lastDisplayTime = 0.0f;
-    float _checkInterval = 86400.0f;
+    float _checkInterval;
     float _displayInterval = 604800.0f;
     int _timeOutMs = 2000;
     bool _disabled = false;

@@ -2,13 +2,11 @@
 
 #include "settings/CSimpleUserSettings.h"
 
-#include <cstdlib>
 
 namespace orv {
 
 bool isUpdateCheckTurnedOff() {
-    const char* variable = std::getenv(kUpdateCheckVariable);
-    if (variable != nullptr && isUpdateCheckOffValue(variable))
+    if (isUpdateCheckVariableOff())
         return true;
     std::string key;
     return CSimpleUserSettings::getStringFromFileDirectly(kUpdateCheckSettingsKey, key) &&

@@ -3,6 +3,7 @@
 // an environment variable for an administrator. The names and the rule are header-only, so that the
 // stand-in host reports the switch exactly as the plugin reads it.
 
+#include <cstdlib>
 #include <string>
 
 namespace orv {
@@ -19,6 +20,12 @@ inline bool isUpdateCheckOffValue(const std::string& value) {
     for (char& c : lower)
         c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return lower == "false" || lower == "off" || lower == "no" || lower == "0";
+}
+
+/// True when the variable is set to a value that turns the check off.
+inline bool isUpdateCheckVariableOff() {
+    const char* value = std::getenv(kUpdateCheckVariable);
+    return value != nullptr && isUpdateCheckOffValue(value);
 }
 
 /// True when the variable or the user-settings key holds a value that turns the check off; a missing

@@ -9,6 +9,9 @@ namespace orv {
 /// The file's name in the module path.
 constexpr const char* kUpdateTimesFileName = "updtChck.dat";
 
+/// A check is due once the last check time it records is more than this many seconds old.
+constexpr float kUpdateCheckIntervalSeconds = 86400.0f;
+
 /// Reads both times; false with both set to 0 when the file is missing, is not a regular file (a
 /// symbolic link is not followed), is not exactly 8 bytes long, cannot be read or holds a time
 /// that is not a finite number.

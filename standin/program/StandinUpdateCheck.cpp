@@ -17,7 +17,6 @@ namespace {
 
 // The plugin's time-out is 2000 ms; the margin covers the steps after it.
 constexpr int kWaitLimitMs = 3500;
-constexpr float kCheckInterval = 86400.0f;
 
 /// What the plugin's timestamp file in the working folder says of the update check.
 enum class CheckRecord {
@@ -33,13 +32,7 @@ CheckRecord checkRecord() {
     if (!orv::readUpdateTimes(orv::kUpdateTimesFileName, lastCheck, lastDisplay))
         return CheckRecord::Unkept;
     const auto now = static_cast<float>(QDateTime::currentSecsSinceEpoch());
-    return now > lastCheck + kCheckInterval ? CheckRecord::Due : CheckRecord::Recent;
-}
-
-// The plugin's switch as the plugin reads it from the environment.
-bool isTurnedOff() {
-    const char* value = std::getenv(orv::kUpdateCheckVariable);
-    return value != nullptr && orv::isUpdateCheckOffValue(value);
+    return now > lastCheck + orv::kUpdateCheckIntervalSeconds ? CheckRecord::Due : CheckRecord::Recent;
 }
 
 // Sets the switch as --update-check asks, and says what the plugin will find.
@@ -49,7 +42,7 @@ void setUpdateCheckSwitch(const StandinOptions& options) {
     else if (options.updateCheck == "on")
         unsetenv(orv::kUpdateCheckVariable);
     const char* value = std::getenv(orv::kUpdateCheckVariable);
-    std::cout << "Automatic update check: " << (isTurnedOff() ? "off" : "on") << " ("
+    std::cout << "Automatic update check: " << (orv::isUpdateCheckVariableOff() ? "off" : "on") << " ("
               << orv::kUpdateCheckVariable
               << (value != nullptr ? std::string("=") + value : std::string(" not set")) << ")\n";
 }
@@ -104,7 +97,7 @@ void driveUpdateCheck(const PluginEntryPoints& plugin, const StandinOptions& opt
     const CheckRecord record = checkRecord();
     if (plugin.getIntVal(2) != 1)
         std::cout << "(only the Quelt edition checks for updates)" << std::endl;
-    else if (isTurnedOff())
+    else if (orv::isUpdateCheckVariableOff())
         std::cout << "(the automatic update check is turned off: nothing is sent)" << std::endl;
     else if (record == CheckRecord::Recent)
         std::cout << "(the last check is less than a day old: none is due)" << std::endl;
