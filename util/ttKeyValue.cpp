@@ -37,45 +37,30 @@ std::size_t matchingBrace(View text, std::size_t open) {
     return kNone;
 }
 
-/// Walks the pairs of a text in order, duplicates included: a key runs from the end of the previous
-/// pair to the next "{", its value to the matching "}". An opening brace without its match ends the walk.
-class PairScanner {
-public:
-    explicit PairScanner(View text) : text_(text) {}
-
-    bool next(View& key, View& value) {
-        const std::size_t open = text_.find('{', pos_);
-        const std::size_t close = open == kNone ? kNone : matchingBrace(text_, open);
-        if (close == kNone)
-            return false;
-        key = trimBlanks(text_.substr(pos_, open - pos_));
-        value = trimBlanks(text_.substr(open + 1, close - open - 1));
-        pos_ = close + 1;
-        return true;
-    }
-
-private:
-    View text_;
-    std::size_t pos_ = 0;
-};
-
-struct Pair {
-    View key;
-    View value;
-};
+/// Reads the pair that follows pos, duplicates included: its key runs from pos to the next "{", its
+/// value to the matching "}". False when no complete pair follows.
+bool nextPair(View text, std::size_t& pos, View& key, View& value) {
+    const std::size_t open = text.find('{', pos);
+    const std::size_t close = open == kNone ? kNone : matchingBrace(text, open);
+    if (close == kNone)
+        return false;
+    key = trimBlanks(text.substr(pos, open - pos));
+    value = trimBlanks(text.substr(open + 1, close - open - 1));
+    pos = close + 1;
+    return true;
+}
 
 /// Tells whether a key comes for the first time on its level (a number the caller gives each level).
-/// Hand-made, because a node-based std::unordered_set, even with its nodes taken from one buffer,
-/// misses the cache on every node: at 100,000 keys it alone costs twice the rest of the parse. This
-/// is linear probing over one array of entry numbers, sized once for at most `bound` keys.
+/// Linear probing over one array of entry numbers, sized once for at most `bound` keys: a node-based
+/// std::unordered_set costs twice as much per key, which at 100,000 keys is half the whole parse.
 class FirstKeys {
 public:
     explicit FirstKeys(std::size_t bound) {
-        std::size_t capacity = 16;
-        while (capacity < 2 * bound)
-            capacity *= 2;
-        slots_.assign(capacity, 0);
-        entries_.reserve(bound);
+        std::size_t size = 16;
+        while (size < 2 * bound)
+            size *= 2;
+        slots_.assign(size, 0);
+        keys_.reserve(bound);
     }
 
     bool insert(std::size_t level, View key) {
@@ -83,31 +68,30 @@ public:
         for (std::size_t s = (std::hash<View>()(key) ^ level * 0x9E3779B97F4A7C15ull) & mask;;
              s = (s + 1) & mask) {
             if (slots_[s] == 0) {
-                entries_.push_back({level, key});
-                slots_[s] = entries_.size();
+                keys_.emplace_back(level, key);
+                slots_[s] = keys_.size();
                 return true;
             }
-            Entry const& entry = entries_[slots_[s] - 1];
-            if (entry.level == level && entry.key == key)
+            if (keys_[slots_[s] - 1] == std::make_pair(level, key))
                 return false;
         }
     }
 
 private:
-    struct Entry {
-        std::size_t level;
-        View key;
-    };
-    std::vector<std::size_t> slots_; // entry number + 1, 0 when free
-    std::vector<Entry> entries_;
+    std::vector<std::size_t> slots_; // a key's number + 1, 0 when free
+    std::vector<std::pair<std::size_t, View>> keys_;
+};
+
+struct Pair {
+    View key;
+    View value;
 };
 
 /// The pairs of a text as the parse keeps them: in text order, the first pair of each key only.
 std::vector<Pair> firstPairs(View text) {
     std::vector<Pair> pairs;
     Pair pair;
-    PairScanner scanner(text);
-    while (scanner.next(pair.key, pair.value))
+    for (std::size_t pos = 0; nextPair(text, pos, pair.key, pair.value);)
         pairs.push_back(pair);
     FirstKeys seen(pairs.size());
     std::size_t kept = 0;
@@ -129,26 +113,28 @@ void appendPair(std::string& out, bool& wrote, View key, View value) {
     out += '}';
 }
 
-/// Appends, in canonical layout, the pairs of text except the one of the given key, whose value is
-/// returned through setAside (empty when there is none). Returns whether a pair was appended. When the
-/// caller knows that no key repeats (a text the clean-up has just rewritten), the pairs are streamed.
-bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setAside, bool keysAreUnique) {
+/// Appends, in canonical layout, the pairs of text other than those of the excluded key, and returns
+/// through setAside the value of that key's first pair (empty when there is none). With `firstOnly`
+/// only the first pair of each key is appended; without, a repeated key is left to a clean-up that
+/// follows. Returns whether a pair was appended.
+bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setAside, bool firstOnly) {
     setAside = View();
-    bool wrote = false;
+    bool wrote = false, found = false;
     auto take = [&](View key, View value) {
-        if (key == excludedKey)
-            setAside = value;
-        else
+        if (key != excludedKey) {
             appendPair(out, wrote, key, value);
+        } else if (!found) {
+            setAside = value;
+            found = true;
+        }
     };
-    if (!keysAreUnique) {
+    if (firstOnly) {
         for (Pair const& pair : firstPairs(text))
             take(pair.key, pair.value);
         return wrote;
     }
     View key, value;
-    PairScanner scanner(text);
-    while (scanner.next(key, value))
+    for (std::size_t pos = 0; nextPair(text, pos, key, value);)
         take(key, value);
     return wrote;
 }
@@ -156,8 +142,7 @@ bool appendPairsExcept(std::string& out, View text, View excludedKey, View& setA
 /// The value of the first pair with the given key, or empty.
 View firstValueOf(View text, View wanted) {
     View key, value;
-    PairScanner pairs(text);
-    while (pairs.next(key, value)) {
+    for (std::size_t pos = 0; nextPair(text, pos, key, value);) {
         if (key == wanted)
             return value;
     }
@@ -180,27 +165,12 @@ void splitWords(View text, char separator, std::vector<View>& words) {
     words.push_back(text.substr(start));
 }
 
-/// A key path cut into its outermost key (the last part) and the inner path of the parts before it.
-/// Empty parts at the very front do not survive into the inner path.
-struct SplitPath {
-    View outer;
-    View inner;
-};
-
-SplitPath splitPath(View path) {
-    const std::size_t at = path.rfind('@');
-    if (at == kNone)
-        return {path, View()};
-    View inner = path.substr(0, at);
-    inner.remove_prefix(std::min(inner.find_first_not_of('@'), inner.size()));
-    return {path.substr(at + 1), inner};
-}
-
-/// Rewrites text along a key path, level by level from the outermost: the pairs of the level other
-/// than the path's key, then that key's pair at the end of the level, opened for the next level. With
-/// a new value the innermost pair is written with it; without one (a removal) the innermost pair is
-/// left out, and the walk stops at a level that is empty, leaving the pair enclosing it empty.
-void rewriteAlongPath(View path, View const* newValue, std::string& text, bool keysAreUnique) {
+/// Rewrites text along a key path, level by level from the outermost key (the path's last part): the
+/// pairs of the level other than the path's key, then that key's pair at the end of the level, opened
+/// for the next level. With a new value the innermost pair is written with it; without one (a
+/// removal) the innermost pair is left out, and the walk stops at a level that is empty, leaving the
+/// pair enclosing it empty. Empty parts at the front of a path are skipped.
+void rewriteAlongPath(View path, View const* newValue, std::string& text, bool firstOnly) {
     const bool removing = newValue == nullptr;
     if (removing && text.empty())
         return;
@@ -209,24 +179,27 @@ void rewriteAlongPath(View path, View const* newValue, std::string& text, bool k
     View current = text;
     std::size_t opened = 0;
     for (;;) {
-        const SplitPath split = splitPath(path);
+        const std::size_t at = path.rfind('@');
+        const View outer = at == kNone ? path : path.substr(at + 1);
+        View inner = at == kNone ? View() : path.substr(0, at);
+        inner.remove_prefix(std::min(inner.find_first_not_of('@'), inner.size()));
         View setAside;
-        const bool wrote = appendPairsExcept(out, current, split.outer, setAside, keysAreUnique);
-        if (removing && split.inner.empty())
+        const bool wrote = appendPairsExcept(out, current, outer, setAside, firstOnly);
+        if (removing && inner.empty())
             break;
         if (wrote)
             out += ' ';
-        out.append(split.outer);
+        out.append(outer);
         out += " {";
         ++opened;
-        if (!removing && split.inner.empty()) {
+        if (!removing && inner.empty()) {
             out.append(*newValue);
             break;
         }
         if (removing && setAside.empty())
             break;
         current = setAside;
-        path = split.inner;
+        path = inner;
     }
     out.append(opened, '}');
     text = std::move(out);
@@ -321,18 +294,17 @@ bool getValueOfKey(char const* keyPath, char const* text, std::string& value) {
 
 void insertKeyAndValue(char const* keyPath, char const* value, std::string& text) {
     // Copies, since the path or the value may point into the text that the steps rewrite.
-    const std::string path(viewOf(keyPath));
-    const std::string newValue(viewOf(value));
-    _removeKeyAndValue(path.c_str(), text);
-    _removeKeysWithEmptyValues(text);
-    // Every level of the text has just been rewritten from the first pair of each key.
+    const std::string path(viewOf(keyPath)), newValue(viewOf(value));
+    removeKeyAndValue(path.c_str(), text);
+    // Every level of the text now holds one pair of each key.
     const View newValueView = newValue;
-    rewriteAlongPath(path, &newValueView, text, true);
+    rewriteAlongPath(path, &newValueView, text, false);
 }
 
 void removeKeyAndValue(char const* keyPath, std::string& text) {
+    // The clean-up after the removal keeps only the first pair of each key anyway.
     const std::string path(viewOf(keyPath));
-    _removeKeyAndValue(path.c_str(), text);
+    rewriteAlongPath(path, nullptr, text, false);
     _removeKeysWithEmptyValues(text);
 }
 
@@ -358,7 +330,7 @@ int separateWords(char const* text, char separator, std::vector<std::string>& wo
 }
 
 void _removeKeyAndValue(char const* keyPath, std::string& text) {
-    rewriteAlongPath(viewOf(keyPath), nullptr, text, false);
+    rewriteAlongPath(viewOf(keyPath), nullptr, text, true);
 }
 
 void _removeKeysWithEmptyValues(std::string& text) {
@@ -370,7 +342,7 @@ void _removeKeysWithEmptyValues(std::string& text) {
 
 void _insertKeyAndValue(char const* keyPath, char const* value, std::string& text) {
     const View newValue = viewOf(value);
-    rewriteAlongPath(viewOf(keyPath), &newValue, text, false);
+    rewriteAlongPath(viewOf(keyPath), &newValue, text, true);
 }
 
 } // namespace tt
