@@ -53,7 +53,7 @@ for name in simStart simFlavor simGetIntegerParameter orvVersion 'tt::getValidIn
     'CUpdateCheck::_writeLastCheckAndDisplayTime' 'Thread::threadFinished' 'VThread::_lock'; do
     grep -qF " $name" <<<"$symbols" || fail "$name is not exported"
 done
-for name in 'CConfReaderAndWriter::_slotOf' 'CConfReaderAndWriter::_makeRoomInIndex' \
+for name in 'CConfReaderAndWriter::_append' 'CConfReaderAndWriter::_dropReplaced' \
     'CUpdateCheck::_sendRequest' 'VArchive::_bytesLeft' 'Thread::_releaseWhenThreadExits'; do
     grep -qF " $name" <<<"$symbols" && fail "the private helper $name is exported"
 done

@@ -10,9 +10,6 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cstdint>
-#include <functional>
-#include <new>
 #include <stdexcept>
 #include <system_error>
 #include <type_traits>
@@ -22,8 +19,6 @@ namespace {
 
 constexpr std::size_t kMaxEntries = INT_MAX;
 constexpr std::size_t kNone = SIZE_MAX;
-/// How many entries of a file are read before room is made for the rest of it.
-constexpr std::size_t kSampleEntries = 64;
 
 /// An integer in plain decimal; a float with nine significant digits as C's "%.9g" gives them in the
 /// C locale (so it reads back exactly), "inf", "-inf", "nan" and "-nan" for the special values.
@@ -39,10 +34,6 @@ template <typename T> std::string numberText(T value) {
 
 template <typename T> std::string tripleText(const T value[3]) {
     return numberText(value[0]) + "," + numberText(value[1]) + "," + numberText(value[2]);
-}
-
-std::uint32_t hashOf(std::string_view name) {
-    return static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
 }
 
 /// Room for one more element, growing geometrically, so that the push_back after it cannot throw.
@@ -108,15 +99,8 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         VArchive archive(&file, VArchive::LOAD);
         unsigned int bytesRead = 0;
         std::string line;
-        const std::size_t before = _variables.size();
-        bool planned = false;
-        while (archive.readSingleLine(bytesRead, line, false)) {
+        while (archive.readSingleLine(bytesRead, line, false))
             _readLine(line, firstReplaced);
-            if (!planned && _variables.size() - before == kSampleEntries) {
-                _reserveForRestOfFile(bytesRead, file.getLength());
-                planned = true;
-            }
-        }
         archive.close();
         file.close();
         result = true;
@@ -146,8 +130,8 @@ void CConfReaderAndWriter::_dropReplaced(std::size_t from) noexcept {
     std::size_t kept = from;
     for (std::size_t i = from; i < _variables.size(); ++i) {
         // Every name is indexed, at its first entry; free lines after the first are kept too.
-        IndexSlot& indexed = _index[_slotOf(_variables[i], hashOf(_variables[i]))];
-        const bool first = indexed.position == static_cast<std::int32_t>(i);
+        const auto indexed = _positions.find(_variables[i]);
+        const bool first = indexed->second == i;
         if (!first && !_variables[i].empty())
             continue;
         if (kept != i) {
@@ -155,7 +139,7 @@ void CConfReaderAndWriter::_dropReplaced(std::size_t from) noexcept {
             _values[kept] = std::move(_values[i]);
             _comments[kept] = std::move(_comments[i]);
             if (first)
-                indexed.position = static_cast<std::int32_t>(kept);
+                indexed->second = kept;
         }
         ++kept;
     }
@@ -254,8 +238,8 @@ bool CConfReaderAndWriter::addRandomLine(const char* line) {
 int CConfReaderAndWriter::_getVariableIndex(const char* name) const {
     if (name == nullptr)
         return -1;
-    const std::string_view key(name);
-    return _index.empty() ? -1 : _index[_slotOf(key, hashOf(key))].position;
+    const auto indexed = _positions.find(name);
+    return indexed != _positions.end() ? static_cast<int>(indexed->second) : -1;
 }
 
 const std::string* CConfReaderAndWriter::_valueOf(const char* name) const {
@@ -275,67 +259,15 @@ bool CConfReaderAndWriter::_append(std::string name, std::string value, std::str
     makeRoomForOne(_variables);
     makeRoomForOne(_values);
     makeRoomForOne(_comments);
-    _makeRoomInIndex(1);
+    const std::size_t position = _variables.size();
+    const auto [indexed, added] = _positions.try_emplace(name, position);
     // Nothing below can fail.
-    const auto position = static_cast<std::int32_t>(_variables.size());
-    const std::uint32_t hash = hashOf(name);
-    IndexSlot& indexed = _index[_slotOf(name, hash)];
-    if (indexed.position < 0) {
-        indexed = {hash, position};
-        ++_indexed;
-    } else if (firstReplaced != nullptr) {
-        *firstReplaced = std::min(*firstReplaced, static_cast<std::size_t>(indexed.position));
-        indexed.position = position;
+    if (!added && firstReplaced != nullptr) {
+        *firstReplaced = std::min(*firstReplaced, indexed->second);
+        indexed->second = position;
     }
     _variables.push_back(std::move(name));
     _values.push_back(std::move(value));
     _comments.push_back(std::move(comment));
     return true;
-}
-
-std::size_t CConfReaderAndWriter::_slotOf(std::string_view name, std::uint32_t hash) const noexcept {
-    const std::size_t mask = _index.size() - 1;
-    std::size_t slot = hash & mask;
-    for (; _index[slot].position >= 0; slot = (slot + 1) & mask) {
-        const IndexSlot& held = _index[slot];
-        if (held.hash == hash && _variables[static_cast<std::size_t>(held.position)] == name)
-            break;
-    }
-    return slot;
-}
-
-void CConfReaderAndWriter::_reserveForRestOfFile(std::uint64_t bytesSoFar, std::uint64_t length) noexcept {
-    if (bytesSoFar == 0 || length <= bytesSoFar)
-        return;
-    const std::uint64_t rest = length - bytesSoFar;
-    const std::uint64_t more = std::min(rest * kSampleEntries / bytesSoFar, rest / 32);
-    if (more > kMaxEntries - _variables.size())
-        return;
-    const std::size_t total = _variables.size() + static_cast<std::size_t>(more);
-    try {
-        _variables.reserve(total);
-        _values.reserve(total);
-        _comments.reserve(total);
-        _makeRoomInIndex(static_cast<std::size_t>(more));
-    } catch (const std::bad_alloc&) {
-        // The lists grow step by step instead.
-    }
-}
-
-void CConfReaderAndWriter::_makeRoomInIndex(std::size_t names) {
-    std::size_t size = std::max<std::size_t>(16, _index.size());
-    while ((_indexed + names) * 2 > size)
-        size *= 2;
-    if (size == _index.size())
-        return;
-    std::vector<IndexSlot> larger(size, IndexSlot{0, -1});
-    const std::size_t mask = larger.size() - 1;
-    for (const IndexSlot& held : _index) {
-        std::size_t slot = held.hash & mask;
-        while (held.position >= 0 && larger[slot].position >= 0)
-            slot = (slot + 1) & mask;
-        if (held.position >= 0)
-            larger[slot] = held;
-    }
-    _index.swap(larger);
 }

@@ -3,9 +3,8 @@
 #include "orvExport.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 /// One configuration file held in memory as an ordered list of entries (name, value text, comment):
@@ -75,30 +74,9 @@ private:
     /// Drops, from `from` on, the entries whose names a later entry took over, closing the gaps.
     ORV_NO_EXPORT void _dropReplaced(std::size_t from) noexcept;
 
-    /// One place of the name index: a name's hash and the position of its first entry (-1: free).
-    struct IndexSlot {
-        std::uint32_t hash;
-        std::int32_t position;
-    };
-    /// The slot holding the name, or the free one where it belongs; the index must not be empty.
-    ORV_NO_EXPORT std::size_t _slotOf(std::string_view name, std::uint32_t hash) const noexcept;
-    /// Makes room in the index for `names` more names; without the memory it throws and stays as it
-    /// was.
-    ORV_NO_EXPORT void _makeRoomInIndex(std::size_t names);
-    /// Makes room at once for the entries that the rest of a file holds at the rate of its first
-    /// ones (at most one per 32 bytes), so that the lists and the index are not copied from block to
-    /// ever larger block; a failure to find the memory is ignored.
-    ORV_NO_EXPORT void _reserveForRestOfFile(std::uint64_t bytesSoFar, std::uint64_t length) noexcept;
-
     std::vector<std::string> _variables;
     std::vector<std::string> _values;
     std::vector<std::string> _comments;
-    /// Each name's first entry, so that lookups and duplicate checks do not search the lists: an
-    /// open-addressing table, at most half full, its size a power of two. Not std::unordered_map:
-    /// its node per name costs two more dependent memory reads per lookup and an allocation per
-    /// entry, which made reading 10,000 to 100,000 entries up to twice as slow, at 100,000 slower
-    /// than QSettings. Sized with the lists from the file's first entries: grown step by step
-    /// instead, the blocks fresh from the system cost a hundred times the page faults.
-    std::vector<IndexSlot> _index;
-    std::size_t _indexed = 0;
+    /// Each name's first entry, so that lookups and duplicate checks do not search the lists.
+    std::unordered_map<std::string, std::size_t> _positions;
 };
