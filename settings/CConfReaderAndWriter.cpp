@@ -99,6 +99,7 @@ bool CConfReaderAndWriter::readConfiguration(const char* filename) {
         VArchive archive(&file, VArchive::LOAD);
         unsigned int bytesRead = 0;
         std::string line;
+        _reserveForFile(file.getLength());
         while (archive.readSingleLine(bytesRead, line, false))
             _readLine(line, firstReplaced);
         archive.close();
@@ -233,6 +234,19 @@ bool CConfReaderAndWriter::addIntVector3(const char* name, const int value[3], c
 
 bool CConfReaderAndWriter::addRandomLine(const char* line) {
     return _append(std::string(), std::string(), textOrEmpty(line));
+}
+
+void CConfReaderAndWriter::_reserveForFile(std::uint64_t length) noexcept {
+    const std::size_t total =
+        _variables.size() + std::min<std::uint64_t>(length / 32, kMaxEntries - _variables.size());
+    try {
+        _variables.reserve(total);
+        _values.reserve(total);
+        _comments.reserve(total);
+        _positions.reserve(total);
+    } catch (const std::exception&) {
+        // The lists and the index grow as the entries come instead.
+    }
 }
 
 int CConfReaderAndWriter::_getVariableIndex(const char* name) const {

@@ -3,6 +3,7 @@
 #include "orvExport.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -73,6 +74,9 @@ private:
     ORV_NO_EXPORT void _readLine(std::string& line, std::size_t& firstReplaced);
     /// Drops, from `from` on, the entries whose names a later entry took over, closing the gaps.
     ORV_NO_EXPORT void _dropReplaced(std::size_t from) noexcept;
+    /// Makes room at once for the entries of a file of that length, at one per 32 bytes, so that the
+    /// lists and the index are not copied and rehashed step by step; without the memory, nothing.
+    ORV_NO_EXPORT void _reserveForFile(std::uint64_t length) noexcept;
 
     std::vector<std::string> _variables;
     std::vector<std::string> _values;
