@@ -31,8 +31,6 @@ TEST(Start, ResultMessageAndState) {
         {"no host library", "", nullptr, kCannotLoad + kRefused},
         {"the last name missing", "missingLast", nullptr,
          "Could not find function simSetJointForce\n" + kMissing + kRefused},
-        {"both sensors missing: the vision one is reported", "missingBothSensors", nullptr,
-         "Could not find function simCreateVisionSensor\n" + kMissing + kRefused},
         {"many missing: only the first is reported", "missingFirstAndMore", nullptr,
          "Could not find function simRunSimulator\n" + kMissing + kRefused},
         {"the version query missing", "missingTyped", nullptr,
