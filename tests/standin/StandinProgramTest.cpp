@@ -2,6 +2,7 @@
 // options, the environment it reads, its working folder and its exit statuses; and its long run: a
 // thousand cycles of initialisation, every query and a full update check against its loopback server,
 // with the leak checker on.
+#include "common/FileBytes.h"
 #include "common/IsolatedRun.h"
 #include "common/UpdateTexts.h"
 #include "orvVersion.h"
@@ -53,10 +54,7 @@ TEST(StandinProgram, OptionsEnvironmentAndExitStatuses) {
     QTemporaryDir dir;
     const QString file = dir.filePath("reply.txt");
     const QString readOnly = dir.filePath("readOnly");
-    QFile reply(file);
-    ASSERT_TRUE(reply.open(QIODevice::WriteOnly) &&
-                reply.write("last: 40000 rev7\r\nrev7 from a file\r\n") > 0);
-    reply.close();
+    ASSERT_TRUE(orvtest::writeFileBytes(file.toStdString(), "last: 40000 rev7\r\nrev7 from a file\r\n"));
     ASSERT_TRUE(QDir().mkpath(readOnly));
     ASSERT_TRUE(QFile::copy(QString::fromStdString(orvtest::standinHostPath("full")),
                             readOnly + "/zadodiredi.dylib"));
