@@ -314,7 +314,6 @@ TEST(UpdateProxy, TheCheckTakesTheHostsOrTheSystemsProxyAndFailsCleanlyThroughAB
         Proxy proxy;
     } rows[] = {
         // clang-format off
-        {{"http through the proxy", upToDate, orvtest::kUpToDate, 1}, {{{"http_proxy", kProxyUrl}}, "", true}},
         {{"https through the proxy", upToDate, orvtest::kUpToDate, 1, https}, {{{"https_proxy", kProxyUrl}}, "", true}},
         {{"no_proxy naming the server: direct", upToDate, orvtest::kUpToDate, 1},
          {{{"http_proxy", kProxyUrl}, {"no_proxy", kServerName}}, "", false}},
