@@ -3,7 +3,6 @@
 
 #include "common/FileBytes.h"
 
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -24,11 +23,6 @@ public:
     }
     /// The bytes of the file at relative; "<unreadable>" when it is not a file that can be read.
     std::string read(const std::string& relative) const { return fileBytes(path(relative)); }
-    /// Whether anything is at relative, a dangling symlink included.
-    bool exists(const std::string& relative) const {
-        const QFileInfo info(QString::fromStdString(path(relative)));
-        return info.exists() || info.isSymLink();
-    }
 
 private:
     QTemporaryDir _dir;

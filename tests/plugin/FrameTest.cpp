@@ -1,14 +1,26 @@
-// simStart and simEnd against the stand-in host library variants, orvPlugin_init, the commands other
-// than the update checker's. Each scenario runs in a fresh process and folder.
+// The plugin's frame: simStart and simEnd against the stand-in host library variants (each scenario
+// in a fresh process and folder), orvPlugin_init, the commands other than the update checker's, the
+// About box and the keyed product strings of both editions and how they are handed over, and the
+// installation identifier.
 #include "common/IsolatedRun.h"
+#include "plugin/installationId_p.h"
 #include "plugin/orvPlugin.h"
+
+#include "orvBuildConfig.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <utility>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's own query of an allocation's requested size.
+extern "C" std::size_t __sanitizer_get_allocated_size(const volatile void* pointer);
+#endif
 
 namespace {
 
@@ -31,8 +43,6 @@ TEST(Start, ResultMessageAndState) {
         {"no host library", "", nullptr, kCannotLoad + kRefused},
         {"the last name missing", "missingLast", nullptr,
          "Could not find function simSetJointForce\n" + kMissing + kRefused},
-        {"both sensors missing: the vision one is reported", "missingBothSensors", nullptr,
-         "Could not find function simCreateVisionSensor\n" + kMissing + kRefused},
         {"many missing: only the first is reported", "missingFirstAndMore", nullptr,
          "Could not find function simRunSimulator\n" + kMissing + kRefused},
         {"the version query missing", "missingTyped", nullptr,
@@ -109,6 +119,97 @@ TEST(Init, EditionVersionTextsAndOtherCommands) {
         orvtest::kNoHost);
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ(expected + "checker 0, window 1\n", run.output);
+}
+
+// Takes a returned text as the host does: checks it is exactly one byte longer than the text, then
+// releases it with delete[] (AddressSanitizer reports any other kind of allocation).
+std::string take(char* text) {
+    EXPECT_NE(nullptr, text);
+    if (text == nullptr)
+        return std::string();
+    std::string copy(text);
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_EQ(copy.size() + 1, __sanitizer_get_allocated_size(text));
+#endif
+    delete[] text;
+    return copy;
+}
+
+void initEdition(int edition, const char* buildDate = "Jan 10 2020") {
+    orvPlugin_init(false, edition, 40000, 7, "4.0.0", "(rev 7)", "23", "GCC 12.2", buildDate, "5.15.8");
+}
+
+const std::string kCrashQuestion =
+    "It seems that Zembrix crashed in last session. If Zembrix didn't crash, you might be running several "
+    "instances of Zembrix in parallel, or you might have quit Zembrix not correctly (<File --> Quit> is "
+    "correct). Would you like to try to recover auto-saved scenes? (see also Zembrix's installation folder "
+    "for backuped scenes)";
+
+// Every other key gives the empty text (key 9 too, without an update checker).
+const std::map<int, std::pair<std::string, std::string>> kKeys = {
+    {1, {":/imageFiles/splashBasic.png", ":/imageFiles/splashQuelt.png"}},
+    {2, {"Zembrix (customized)", "Zembrix Quelt"}},
+    {4, {":/imageFiles/icon128Basic.png", ":/imageFiles/icon128Quelt.png"}},
+    {5, {"Help topics", "Help topics"}},
+    {6, {"About Zembrix...", "About Zembrix Quelt..."}},
+    {7, {"Credits...", "Credits..."}},
+    {11, {"Zembrix Crash", "Zembrix Crash"}},
+    {12, {kCrashQuestion, kCrashQuestion}},
+    {13, {"scenes", "scenes"}},
+    {14, {"models", "models"}},
+    {15, {"non-mobile", "non-mobile"}},
+    {16, {"dfltscn.ttt", "dfltscn.ttt"}},
+};
+
+// The copyright year is the build date's last four characters, or the whole date when it is shorter;
+// the About box's title is the one key 6 names. Only key 2 has an integer value, the edition code.
+TEST(ProductStrings, AboutBoxAndEveryKeyOfBothEditions) {
+    const struct {
+        int edition;
+        const char* product;
+        const char* buildDate;
+        const char* year;
+    } rows[] = {
+        {-1, "Zembrix custom compilation", "Jan 10 2020", "2020"},
+        {1, "Zembrix Quelt", "Mar  3 1999x", "999x"},
+        {1, "Zembrix Quelt", "21", "21"},
+    };
+    for (const auto& row : rows) {
+        initEdition(row.edition, row.buildDate);
+        const std::string text = std::string(row.product) +
+                                 ", Version 4.0.0 (rev 7)  64bit (serialization version 23)\n(Qt Version "
+                                 "5.15.8, GCC 12.2)\n\nBuilt " +
+                                 row.buildDate + "\nCopyright (c) 2006-" + row.year + "\n" +
+                                 orv::kMakerWebAddress;
+        char* title = nullptr;
+        EXPECT_EQ(text, take(orvPlugin_getAboutStr(&title))) << row.buildDate;
+        EXPECT_EQ(take(orvPlugin_getStringVal(6)), take(title) + "...");
+        // Without a place for the title, it is not handed over (nor leaked).
+        EXPECT_EQ(text, take(orvPlugin_getAboutStr(nullptr)));
+        for (int key = -1; key <= 18; ++key) {
+            SCOPED_TRACE("edition " + std::to_string(row.edition) + " key " + std::to_string(key));
+            const auto found = kKeys.find(key);
+            const std::string expected = found == kKeys.end() ? ""
+                                         : row.edition == 1   ? found->second.second
+                                                              : found->second.first;
+            EXPECT_EQ(expected, take(orvPlugin_getStringVal(key)));
+            EXPECT_EQ(key == 2 ? row.edition : 0, orvPlugin_getIntVal(key));
+        }
+        EXPECT_EQ("", take(orvPlugin_getStringVal(INT_MIN)));
+        EXPECT_EQ(0, orvPlugin_getIntVal(INT_MAX));
+    }
+}
+
+// The installation identifier: a salted SHA-256 of the machine id (expected values made with sha256sum
+// over the salt followed by the id); what only stands in for a machine id gives way to the host name.
+TEST(InstallationId, IsTheSaltedDigestOfTheMachineIdOrElseOfTheHostName) {
+    EXPECT_EQ(orv::installationIdFrom("abc").hash, 0xBB08F783CE4FE437ull);
+    EXPECT_EQ(orv::installationIdFrom("abc").text + " " + orv::installationIdFrom("").text,
+              "BB08F783CE4FE437 6F8F17B5A9C299D8");
+    const char* const id = "0123456789abcdef0123456789abcdef\n";
+    EXPECT_EQ(id, orv::identifyingText(id, "host"));
+    for (const char* placeholder : {"", " \t\n", "uninitialized\n"})
+        EXPECT_EQ("host", orv::identifyingText(placeholder, "host")) << placeholder;
 }
 
 } // namespace

@@ -20,6 +20,8 @@ TEST(HostHarness, UnloadAndReloadLeaveTheHostsQtAsItWas) {
         std::string output;
         const char* environment = "";
     } rows[] = {
+        // Two sessions, the second started twice; the server answers, or stays silent, the check then
+        // pending at the end, also when the host unloads the plugin without simEnd.
         {"answered", first + orvtest::kUpToDate + "orv: 1\n"},
         {"pending", first + "orv: 1\n"},
         {"unended", first + "orv: 1\n"},

@@ -33,8 +33,8 @@ constexpr float kDay = 86400.0f;
 // Runs the host's commands as a script: 'i' initialises the plugin as the Quelt edition, 'u' as the
 // custom one; a digit is that command; 'k' prints key 9; 'w' waits for the check, 'p' until the
 // server has the request; 's' lets events run for 300 ms. The working folder: 'T' writes old times (a check
-// two days ago, a notice eight days ago), 'U' gives it and what it holds to the unprivileged user the child
-// becomes, 'd' removes it, 'o' makes it read-only.
+// two days ago, a notice eight days ago), 'd' removes it, 'o' makes it and what it holds read-only (to
+// the unprivileged user the child becomes, their owner now).
 void runScript(LoopbackUpdateServer& server, const std::string& folder, const std::string& script) {
     for (const char step : script) {
         if (step == 'i' || step == 'u') {
@@ -54,11 +54,10 @@ void runScript(LoopbackUpdateServer& server, const std::string& folder, const st
             orvtest::processEventsFor(300);
         } else if (step == 'T') {
             orvtest::writeTimesFile(orvtest::secondsNow() - 2 * kDay, orvtest::secondsNow() - 8 * kDay);
-        } else if (step == 'U') {
-            orvtest::actAsUnprivilegedUser({folder, folder + "/updtChck.dat"});
         } else if (step == 'd') {
             QDir(QString::fromStdString(folder)).removeRecursively();
         } else if (step == 'o') {
+            orvtest::actAsUnprivilegedUser({folder, folder + "/updtChck.dat"});
             chmod((folder + "/updtChck.dat").c_str(), 0444);
             chmod(folder.c_str(), 0555);
         }
@@ -91,7 +90,7 @@ TEST(UpdateCommands, CommandScripts) {
         // Nothing is made anew where the working folder was, and without one nothing is written at all.
         {"the folder is removed: no record", body, "i46dwk46w", notice + handed, 1, false},
         {"the folder is gone before command 4", body, "di46sk", none, 0, false},
-        {"the folder turns read-only: the next check is due again", body, "TUi46owk46w",
+        {"the folder turns read-only: the next check is due again", body, "Ti46owk46w",
          notice + handed + notice, 2, true},
     };
     const orv::InstallationId id = orv::currentInstallationId();
