@@ -27,8 +27,8 @@ View trimBlanks(View text) {
 
 /// The index of the "}" that closes the "{" at open, or kNone when the text ends first.
 std::size_t matchingBrace(View text, std::size_t open) {
-    std::size_t depth = 0;
-    for (std::size_t i = open; i < text.size(); ++i) {
+    std::size_t depth = 1;
+    for (std::size_t i = open + 1; i < text.size(); ++i) {
         if (text[i] == '{')
             ++depth;
         else if (text[i] == '}' && --depth == 0)
